@@ -1,0 +1,8 @@
+#include "ObravelApp.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    return RunObravel(app);
+}
