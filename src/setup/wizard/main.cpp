@@ -1,0 +1,28 @@
+// The installer: its one window, the wizard, beside the package it installs.
+
+#include "WizardArt.h"
+#include "setup_main.h"
+
+#include <QApplication>
+#include <QScreen>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Setup"));
+    QApplication::setWindowIcon(setup_main::art::applicationIcon());
+
+    TMainForm::StartUp startUp;
+    startUp.arguments = QApplication::arguments().mid(1);
+    startUp.programDir = QApplication::applicationDirPath();
+    TMainForm form(startUp);
+    if (form.Ended())
+        return form.ExitCode();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = form.frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        form.move(frame.topLeft());
+    }
+    form.show();
+    QApplication::exec();
+    return form.ExitCode();
+}
