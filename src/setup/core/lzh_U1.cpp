@@ -1,0 +1,656 @@
+#include "lzh_U1.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace setup {
+
+namespace lzh {
+
+namespace {
+
+PositionTables BuildPositionTables() {
+    // How many of the 64 upper-position values get a code of 3, 4, ..., 8 bits.
+    constexpr std::array<int, 6> countsByLength{1, 3, 8, 12, 24, 16};
+    PositionTables t{};
+    unsigned code = 0; // the next code, left-aligned in a byte
+    int index = 0;
+    for (int length = 3; length <= 8; ++length) {
+        for (int k = 0; k < countsByLength[length - 3]; ++k, ++index) {
+            t.p_len[index] = static_cast<std::uint8_t>(length);
+            t.p_code[index] = static_cast<std::uint8_t>(code);
+            const unsigned span = 1u << (8 - length);
+            for (unsigned b = code; b < code + span; ++b) {
+                t.d_code[b] = static_cast<std::uint8_t>(index);
+                t.d_len[b] = static_cast<std::uint8_t>(length);
+            }
+            code += span;
+        }
+    }
+    return t;
+}
+
+} // namespace
+
+const PositionTables& positionTables() {
+    static const PositionTables tables = BuildPositionTables();
+    return tables;
+}
+
+} // namespace lzh
+
+namespace {
+
+using namespace lzh;
+
+constexpr int N = kRingSize;
+constexpr int F = kLookAhead;
+constexpr int T = kTreeSize;
+constexpr int R = kRoot;
+constexpr int kRingMask = N - 1;
+constexpr int kWordPad = 8; // lets the match search and the frequency scan read whole words
+
+// The seven working tables of one run. They start zero-filled, as fixed tables would.
+struct TLzhTables {
+    std::uint8_t TextBuf[N + F - 1 + kWordPad];
+    std::int16_t MatchLeft[N + 1];
+    std::int16_t MatchRight[N + 257];
+    std::int16_t MatchParent[N + 1];
+    std::uint16_t HuffFreq[T + 1 + kWordPad];
+    std::int16_t HuffParent[T + kSymbolCount];
+    std::int16_t HuffChild[T];
+};
+
+std::unique_ptr<TLzhTables> AllocTables() {
+    try {
+        return std::make_unique<TLzhTables>(); // value-initialised: all zero
+    } catch (const std::bad_alloc&) {
+        throw ElzhException(kLzhAllocMessage);
+    }
+}
+
+// ---- adaptive Huffman tree ---------------------------------------------------------------
+
+class THuffTree {
+public:
+    explicit THuffTree(TLzhTables& t)
+        : freq_(t.HuffFreq), parent_(t.HuffParent), child_(t.HuffChild) {}
+
+    void StartHuff() {
+        for (int s = 0; s < kSymbolCount; ++s) {
+            freq_[s] = 1;
+            child_[s] = static_cast<std::int16_t>(s + T);
+            parent_[s + T] = static_cast<std::int16_t>(s);
+        }
+        for (int i = 0, j = kSymbolCount; j <= R; i += 2, ++j) {
+            freq_[j] = static_cast<std::uint16_t>(freq_[i] + freq_[i + 1]);
+            child_[j] = static_cast<std::int16_t>(i);
+            parent_[i] = parent_[i + 1] = static_cast<std::int16_t>(j);
+        }
+        freq_[T] = 0xFFFF;
+        parent_[R] = 0;
+    }
+
+    void UpdateFreq(int symbol) {
+        if (freq_[R] == kMaxFrequency)
+            Reconst();
+        int c = parent_[symbol + T];
+        do {
+            const unsigned k = ++freq_[c];
+            if (k > freq_[c + 1]) {
+                const int l = LastBelow(c + 2, k);
+                SwapNodes(c, l, k);
+                c = l;
+            }
+            c = parent_[c];
+        } while (c != 0);
+    }
+
+    // Bits of the symbol's code from the root down, left-aligned; gives the length, or 0 when
+    // the code is longer than 64 bits.
+    int CodeOf(int symbol, std::uint64_t& code) const {
+        std::uint64_t bits = 0;
+        int length = 0;
+        for (int k = parent_[symbol + T]; k != R; k = parent_[k]) {
+            if (length == 64)
+                return 0;
+            bits = (bits >> 1) | (static_cast<std::uint64_t>(k & 1) << 63);
+            ++length;
+        }
+        code = bits;
+        return length;
+    }
+
+    int RootChild() const { return child_[R]; }
+    int Child(int node) const { return child_[node]; }
+    int Parent(int node) const { return parent_[node]; }
+
+private:
+    // The first index from `from` on whose frequency is not below k, less one. The sentinel
+    // 0xFFFF at T stops the scan.
+    int LastBelow(int from, unsigned k) const {
+        int j = from;
+#if defined(__SSE2__)
+        const __m128i limit = _mm_set1_epi16(static_cast<short>(k - 1));
+        const __m128i zero = _mm_setzero_si128();
+        for (;;) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(freq_ + j));
+            const __m128i below = _mm_cmpeq_epi16(_mm_subs_epu16(v, limit), zero);
+            const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(below));
+            if (mask != 0xFFFF)
+                return j + std::countr_one(mask) / 2 - 1;
+            j += 8;
+        }
+#else
+        while (k > freq_[j])
+            ++j;
+        return j - 1;
+#endif
+    }
+
+    void SwapNodes(int c, int l, unsigned k) {
+        freq_[c] = freq_[l];
+        freq_[l] = static_cast<std::uint16_t>(k);
+        const int i = child_[c];
+        PointParentsAt(i, l);
+        const int j = child_[l];
+        child_[l] = static_cast<std::int16_t>(i);
+        PointParentsAt(j, c);
+        child_[c] = static_cast<std::int16_t>(j);
+    }
+
+    void PointParentsAt(int childValue, int node) {
+        parent_[childValue] = static_cast<std::int16_t>(node);
+        if (childValue < T)
+            parent_[childValue + 1] = static_cast<std::int16_t>(node);
+    }
+
+    void Reconst() {
+        int j = 0;
+        for (int i = 0; i < T; ++i) {
+            if (child_[i] >= T) {
+                freq_[j] = static_cast<std::uint16_t>((freq_[i] + 1u) / 2);
+                child_[j] = child_[i];
+                ++j;
+            }
+        }
+        for (int i = 0, n = kSymbolCount; n < T; i += 2, ++n) {
+            const unsigned f = freq_[i] + freq_[i + 1];
+            freq_[n] = static_cast<std::uint16_t>(f);
+            int k = n - 1;
+            while (f < freq_[k])
+                --k;
+            ++k;
+            const std::size_t moved = static_cast<std::size_t>(n - k);
+            std::memmove(&freq_[k + 1], &freq_[k], moved * sizeof(freq_[0]));
+            freq_[k] = static_cast<std::uint16_t>(f);
+            std::memmove(&child_[k + 1], &child_[k], moved * sizeof(child_[0]));
+            child_[k] = static_cast<std::int16_t>(i);
+        }
+        for (int i = 0; i < T; ++i)
+            PointParentsAt(child_[i], i);
+    }
+
+    std::uint16_t* freq_;
+    std::int16_t* parent_;
+    std::int16_t* child_;
+};
+
+// ---- byte blocks over the callbacks --------------------------------------------------------
+
+constexpr std::uint16_t kBlock = 32768;
+
+class TBlockReader {
+public:
+    explicit TBlockReader(TLzhInput& input) : input_(input) {}
+
+    // Gives the next input byte, or -1 at the end of the input.
+    int Next() {
+        if (pos_ == size_ && !Fetch())
+            return -1;
+        return buffer_[pos_++];
+    }
+
+    // Up to `wanted` bytes straight from the block; 0 at the end of the input.
+    std::size_t Take(const std::uint8_t*& bytes, std::size_t wanted) {
+        if (pos_ == size_ && !Fetch())
+            return 0;
+        const std::size_t n = std::min(wanted, size_ - pos_);
+        bytes = buffer_ + pos_;
+        pos_ += n;
+        return n;
+    }
+
+private:
+    bool Fetch() {
+        if (ended_)
+            return false;
+        size_ = input_.GetBytes(buffer_, kBlock);
+        pos_ = 0;
+        ended_ = size_ == 0;
+        return !ended_;
+    }
+
+    TLzhInput& input_;
+    std::uint8_t buffer_[kBlock];
+    std::size_t pos_ = 0;
+    std::size_t size_ = 0;
+    bool ended_ = false;
+};
+
+class TBlockWriter {
+public:
+    explicit TBlockWriter(TLzhOutput& output) : output_(output) {}
+    ~TBlockWriter() = default;
+
+    // Room for at least `n` more bytes at Cursor().
+    void Reserve(std::size_t n) {
+        if (size_ + n > kBlock)
+            Flush();
+    }
+    std::uint8_t* Cursor() { return buffer_ + size_; }
+    void Advance(std::size_t n) { size_ += n; }
+    void Put(std::uint8_t b) {
+        Reserve(1);
+        buffer_[size_++] = b;
+    }
+    void Flush() {
+        if (size_ > 0)
+            output_.PutBytes(buffer_, static_cast<std::uint16_t>(size_));
+        size_ = 0;
+    }
+
+private:
+    TLzhOutput& output_;
+    std::uint8_t buffer_[kBlock];
+    std::size_t size_ = 0;
+};
+
+// ---- bit input and output ------------------------------------------------------------------
+
+class TBitReader {
+public:
+    explicit TBitReader(TLzhInput& input) : bytes_(input) {}
+
+    // Makes at least 56 bits available; past the end of the input they are zero.
+    void Refill() {
+        while (count_ <= 56) {
+            if (avail_ >= 8) {
+                std::uint64_t v;
+                std::memcpy(&v, next_, 8);
+                if constexpr (std::endian::native == std::endian::little)
+                    v = __builtin_bswap64(v);
+                buffer_ |= v >> count_;
+                const int taken = (63 - count_) >> 3;
+                next_ += taken;
+                avail_ -= static_cast<std::size_t>(taken);
+                count_ |= 56;
+                return;
+            }
+            if (avail_ == 0 && (avail_ = bytes_.Take(next_, kBlock)) == 0) {
+                count_ = 64; // the zero bits below the held ones
+                return;
+            }
+            buffer_ |= static_cast<std::uint64_t>(*next_++) << (56 - count_);
+            --avail_;
+            count_ += 8;
+        }
+    }
+
+    int GetBit() {
+        if (count_ == 0)
+            Refill();
+        const int bit = static_cast<int>(buffer_ >> 63);
+        buffer_ <<= 1;
+        --count_;
+        return bit;
+    }
+
+    std::uint64_t Peek() const { return buffer_; }
+    int Available() const { return count_; }
+    void Skip(int n) {
+        buffer_ <<= n;
+        count_ -= n;
+    }
+
+private:
+    TBlockReader bytes_;
+    const std::uint8_t* next_ = nullptr;
+    std::size_t avail_ = 0;
+    std::uint64_t buffer_ = 0;
+    int count_ = 0;
+};
+
+class TBitWriter {
+public:
+    explicit TBitWriter(TLzhOutput& output) : bytes_(output) {}
+
+    // `code` holds the code in its top `length` bits (length <= 64).
+    void PutCode(int length, std::uint64_t code) {
+        if (length > 32) {
+            PutWord(32, code);
+            code <<= 32;
+            length -= 32;
+        }
+        PutWord(length, code);
+    }
+
+    // Writes the pending bits, the last byte padded with zero bits.
+    void EncodeEnd() {
+        while (pending_ > 0) {
+            bytes_.Put(static_cast<std::uint8_t>(buffer_ >> 56));
+            buffer_ <<= 8;
+            pending_ = std::max(0, pending_ - 8);
+        }
+        bytes_.Flush();
+    }
+
+private:
+    void PutWord(int length, std::uint64_t code) {
+        buffer_ |= code >> pending_;
+        pending_ += length;
+        if (pending_ >= 32) {
+            bytes_.Reserve(4);
+            std::uint8_t* out = bytes_.Cursor();
+            for (int i = 0; i < 4; ++i)
+                out[i] = static_cast<std::uint8_t>(buffer_ >> (56 - 8 * i));
+            bytes_.Advance(4);
+            buffer_ <<= 32;
+            pending_ -= 32;
+        }
+    }
+
+    TBlockWriter bytes_;
+    std::uint64_t buffer_ = 0;
+    int pending_ = 0;
+};
+
+// ---- encoder -------------------------------------------------------------------------------
+
+class TEncoder {
+public:
+    TEncoder(TLzhTables& t, TLzhOutput& output, TLzhInput& input)
+        : text_(t.TextBuf), left_(t.MatchLeft), right_(t.MatchRight), parent_(t.MatchParent),
+          tree_(t), bits_(output), input_(input) {}
+
+    std::uint32_t LZHPack() {
+        tree_.StartHuff();
+        InitTree();
+        int s = 0;
+        int r = kStartPosition;
+        std::memset(text_, kRingPreset, kStartPosition);
+        int len = 0;
+        for (int c; len < F && (c = input_.Next()) >= 0; ++len)
+            text_[r + len] = static_cast<std::uint8_t>(c);
+        std::uint32_t textSize = static_cast<std::uint32_t>(len);
+        for (int i = 1; i <= F; ++i)
+            InsertNode(r - i);
+        InsertNode(r);
+        do {
+            if (matchLength_ > len)
+                matchLength_ = len;
+            if (matchLength_ <= kThreshold) {
+                matchLength_ = 1;
+                EncodeChar(text_[r]);
+            } else {
+                EncodeChar(255 - kThreshold + matchLength_);
+                EncodePosition(matchPosition_);
+            }
+            const int last = matchLength_;
+            int i = 0;
+            for (int c; i < last && (c = input_.Next()) >= 0; ++i) {
+                DeleteNode(s);
+                text_[s] = static_cast<std::uint8_t>(c);
+                if (s < F - 1)
+                    text_[s + N] = static_cast<std::uint8_t>(c);
+                s = (s + 1) & kRingMask;
+                r = (r + 1) & kRingMask;
+                InsertNode(r);
+            }
+            textSize += static_cast<std::uint32_t>(i);
+            while (i++ < last) {
+                DeleteNode(s);
+                s = (s + 1) & kRingMask;
+                r = (r + 1) & kRingMask;
+                if (--len != 0)
+                    InsertNode(r);
+            }
+        } while (len > 0);
+        bits_.EncodeEnd();
+        return textSize;
+    }
+
+private:
+    void InitTree() {
+        for (int i = N + 1; i <= N + 256; ++i)
+            right_[i] = kNil;
+        for (int i = 0; i < N; ++i)
+            parent_[i] = kNil;
+    }
+
+    // Length of the common prefix of the strings at a and b (their first bytes are equal),
+    // at most F; `cmp` gets the difference of the first unequal bytes.
+    int CommonPrefix(const std::uint8_t* a, const std::uint8_t* b, int& cmp) const {
+        for (int i = 1; i < F; i += 8) {
+            std::uint64_t x, y;
+            std::memcpy(&x, a + i, 8);
+            std::memcpy(&y, b + i, 8);
+            if constexpr (std::endian::native == std::endian::big) {
+                x = __builtin_bswap64(x);
+                y = __builtin_bswap64(y);
+            }
+            const std::uint64_t diff = x ^ y;
+            if (diff != 0) {
+                const int at = i + std::countr_zero(diff) / 8;
+                if (at >= F)
+                    return F;
+                cmp = static_cast<int>(a[at]) - static_cast<int>(b[at]);
+                return at;
+            }
+        }
+        return F;
+    }
+
+    void InsertNode(int r) {
+        const std::uint8_t* key = &text_[r];
+        int cmp = 1;
+        int p = N + 1 + key[0];
+        right_[r] = left_[r] = kNil;
+        matchLength_ = 0;
+        for (;;) {
+            std::int16_t* link = cmp >= 0 ? &right_[p] : &left_[p];
+            if (*link == kNil) {
+                *link = static_cast<std::int16_t>(r);
+                parent_[r] = static_cast<std::int16_t>(p);
+                return;
+            }
+            p = *link;
+            const int i = CommonPrefix(key, &text_[p], cmp);
+            if (i > kThreshold) {
+                const int d = ((r - p) & kRingMask) - 1;
+                if (i > matchLength_) {
+                    matchPosition_ = d;
+                    matchLength_ = i;
+                    if (i >= F)
+                        break;
+                } else if (i == matchLength_ && d < matchPosition_) {
+                    matchPosition_ = d;
+                }
+            }
+        }
+        ReplaceNode(p, r);
+    }
+
+    void ReplaceNode(int p, int r) {
+        parent_[r] = parent_[p];
+        left_[r] = left_[p];
+        right_[r] = right_[p];
+        parent_[left_[p]] = static_cast<std::int16_t>(r);
+        parent_[right_[p]] = static_cast<std::int16_t>(r);
+        std::int16_t* link = right_[parent_[p]] == p ? &right_[parent_[p]] : &left_[parent_[p]];
+        *link = static_cast<std::int16_t>(r);
+        parent_[p] = kNil;
+    }
+
+    void DeleteNode(int p) {
+        if (parent_[p] == kNil)
+            return;
+        int q;
+        if (right_[p] == kNil) {
+            q = left_[p];
+        } else if (left_[p] == kNil) {
+            q = right_[p];
+        } else {
+            q = left_[p];
+            if (right_[q] != kNil) {
+                do {
+                    q = right_[q];
+                } while (right_[q] != kNil);
+                right_[parent_[q]] = left_[q];
+                parent_[left_[q]] = parent_[q];
+                left_[q] = left_[p];
+                parent_[left_[p]] = static_cast<std::int16_t>(q);
+            }
+            right_[q] = right_[p];
+            parent_[right_[p]] = static_cast<std::int16_t>(q);
+        }
+        parent_[q] = parent_[p];
+        std::int16_t* link = right_[parent_[p]] == p ? &right_[parent_[p]] : &left_[parent_[p]];
+        *link = static_cast<std::int16_t>(q);
+        parent_[p] = kNil;
+    }
+
+    void EncodeChar(int symbol) {
+        std::uint64_t code = 0;
+        const int length = tree_.CodeOf(symbol, code);
+        if (length > 0)
+            bits_.PutCode(length, code);
+        else
+            PutLongCode(symbol);
+        tree_.UpdateFreq(symbol);
+    }
+
+    // A code too long for one word: collect the path and emit it root first, bit by bit.
+    void PutLongCode(int symbol) {
+        int path[T];
+        int length = 0;
+        for (int k = tree_.Parent(symbol + T); k != R; k = tree_.Parent(k))
+            path[length++] = k & 1;
+        while (length > 0)
+            bits_.PutCode(1, static_cast<std::uint64_t>(path[--length]) << 63);
+    }
+
+    void EncodePosition(int d) {
+        const PositionTables& pt = positionTables();
+        const int upper = d >> 6;
+        const std::uint64_t low = static_cast<std::uint64_t>(d & 63);
+        const std::uint64_t code =
+            (static_cast<std::uint64_t>(pt.p_code[upper]) << 56) | (low << (58 - pt.p_len[upper]));
+        bits_.PutCode(pt.p_len[upper] + 6, code);
+    }
+
+    std::uint8_t* text_;
+    std::int16_t* left_;
+    std::int16_t* right_;
+    std::int16_t* parent_;
+    THuffTree tree_;
+    TBitWriter bits_;
+    TBlockReader input_;
+    int matchPosition_ = 0;
+    int matchLength_ = 0;
+};
+
+// ---- decoder -------------------------------------------------------------------------------
+
+class TDecoder {
+public:
+    TDecoder(TLzhTables& t, TLzhOutput& output, TLzhInput& input)
+        : text_(t.TextBuf), tree_(t), bits_(input), out_(output) {}
+
+    void LZHUnpack(std::int64_t count) {
+        tree_.StartHuff();
+        std::memset(text_, kRingPreset, kStartPosition);
+        int r = kStartPosition;
+        std::int64_t produced = 0;
+        while (produced < count) {
+            out_.Reserve(F);
+            std::uint8_t* out = out_.Cursor();
+            const int symbol = DecodeChar();
+            if (symbol < 256) {
+                out[0] = static_cast<std::uint8_t>(symbol);
+                text_[r] = static_cast<std::uint8_t>(symbol);
+                r = (r + 1) & kRingMask;
+                out_.Advance(1);
+                ++produced;
+                continue;
+            }
+            const int start = (r - DecodePosition() - 1) & kRingMask;
+            const int length =
+                static_cast<int>(std::min<std::int64_t>(symbol - 253, count - produced));
+            for (int k = 0; k < length; ++k) {
+                const std::uint8_t b = text_[(start + k) & kRingMask];
+                out[k] = b;
+                text_[r] = b;
+                r = (r + 1) & kRingMask;
+            }
+            out_.Advance(static_cast<std::size_t>(length));
+            produced += length;
+        }
+        out_.Flush();
+    }
+
+private:
+    int DecodeChar() {
+        if (bits_.Available() < 32)
+            bits_.Refill();
+        int c = tree_.RootChild();
+        while (c < T) {
+            if (bits_.Available() == 0)
+                bits_.Refill();
+            c = tree_.Child(c + static_cast<int>(bits_.Peek() >> 63));
+            bits_.Skip(1);
+        }
+        const int symbol = c - T;
+        tree_.UpdateFreq(symbol);
+        return symbol;
+    }
+
+    int DecodePosition() {
+        if (bits_.Available() < 14)
+            bits_.Refill();
+        const PositionTables& pt = positionTables();
+        const unsigned first = static_cast<unsigned>(bits_.Peek() >> 56);
+        const int extra = pt.d_len[first] - 2;
+        const unsigned all = static_cast<unsigned>(bits_.Peek() >> (56 - extra));
+        bits_.Skip(8 + extra);
+        return static_cast<int>((static_cast<unsigned>(pt.d_code[first]) << 6) | (all & 63));
+    }
+
+    std::uint8_t* text_;
+    THuffTree tree_;
+    TBitReader bits_;
+    TBlockWriter out_;
+};
+
+} // namespace
+
+std::uint32_t LZHPack(TLzhOutput& output, TLzhInput& input) {
+    std::unique_ptr<TLzhTables> tables = AllocTables();
+    auto encoder = std::make_unique<TEncoder>(*tables, output, input);
+    return encoder->LZHPack();
+}
+
+void LZHUnpack(std::int32_t count, TLzhOutput& output, TLzhInput& input) {
+    std::unique_ptr<TLzhTables> tables = AllocTables();
+    auto decoder = std::make_unique<TDecoder>(*tables, output, input);
+    decoder->LZHUnpack(count);
+}
+
+} // namespace setup
