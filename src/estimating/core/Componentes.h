@@ -182,6 +182,8 @@ public:
     void Move(int from, int to);
     // Removes and frees every line.
     void Clear();
+    // Empties the links of lines to `input` and drops the exploded list when it refers to it.
+    void ForgetLinksTo(const TInsumo& input);
 
     // Rebuilds the exploded list (sub-inputs' exploded lists are rebuilt on the way).
     void Explode();
@@ -290,6 +292,9 @@ public:
 
     // Raises Counter to the highest number in use in the codes of its entries.
     void RaiseCounterToCodes();
+    // Empties every link of this collection's entries and lines to `input` (Owner, line links,
+    // line parents, exploded lists that refer to it).
+    void ForgetLinksTo(const TInsumo& input);
 
     // Called with each entry just before Delete frees it; the document clears the links that
     // other collections hold to it.

@@ -60,7 +60,7 @@ public:
 
 private:
     void ForgetLinksTo(const TInsumo& input);
-    void ReadImage(TArchive& archive);
+    void KeepWhatWasRead();
     std::string fileName_;
 };
 

@@ -1,0 +1,893 @@
+#include "Componentes.h"
+
+#include "FileManagement2.h"
+#include "Seams.h"
+#include "Win1252.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <limits>
+#include <unordered_set>
+
+namespace estimating {
+
+namespace {
+
+// Smallest sizes of records in the file, to check counts against the bytes that remain.
+constexpr std::size_t kMinLineBytes = 4 + 4 + 4 + 4 + 8;
+constexpr std::size_t kMinEntryBytes = 4 + 4 + 4 + 4 + 4 + 4 + 4 + 8 + 4 + 4;
+constexpr std::size_t kMinStringBytes = 4;
+
+std::uint8_t LowByte(std::int32_t value) {
+    return static_cast<std::uint8_t>(value & 0xFF);
+}
+
+std::string OutOfBoundsMessage(std::int64_t index) {
+    return "List index out of bounds (" + std::to_string(index) + ")";
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// TInsumo
+
+void TInsumo::SetCode(std::string code) {
+    if (code == code_) {
+        return;
+    }
+    if (collection_ != nullptr) {
+        collection_->CodeChanging(this, code_, code);
+    }
+    code_ = std::move(code);
+}
+
+void TInsumo::Assign(const TInsumo& source) {
+    if (&source == this) {
+        return;
+    }
+    SetKind(source.Kind());
+    SetOwner(source.Owner());
+    SetCode(source.Code());
+    SetName(source.Name());
+    SetDescription(source.Description());
+    SetUnit(source.Unit());
+    SetCategory(source.Category());
+    SetSubcategory(source.Subcategory());
+    SetSpareValue(source.SpareValue());
+}
+
+void TInsumo::Transfer(TArchive& archive) {
+    TransferHead(archive);
+}
+
+void TInsumo::TransferHead(TArchive& archive) {
+    if (archive.IsStoring()) {
+        archive.WriteString(code_);
+        archive.WriteInteger(kind_);
+        archive.WriteInteger(subKind_);
+        archive.WriteString(name_);
+        archive.WriteString(unit_);
+        archive.WriteString(description_);
+        archive.WriteDouble(price_);
+        archive.WriteString(category_);
+        archive.WriteString(subcategory_);
+        return;
+    }
+    SetCode(archive.ReadString());
+    kind_ = LowByte(archive.ReadInteger());
+    subKind_ = LowByte(archive.ReadInteger());
+    name_ = archive.ReadString();
+    unit_ = archive.ReadString();
+    description_ = archive.ReadString();
+    price_ = archive.ReadDouble();
+    category_ = archive.ReadString();
+    subcategory_ = archive.ReadString();
+}
+
+void TInsumoSimple::Assign(const TInsumo& source) {
+    TInsumo::Assign(source);
+    SetPrice(source.Price());
+}
+
+// ---------------------------------------------------------------------------------------------
+// TItem
+
+void TItem::Transfer(TArchive& archive) {
+    if (archive.IsStoring()) {
+        archive.WriteInteger(Kind);
+        if (Kind == kKindCompound) {
+            archive.WriteInteger(SubKind);
+        }
+        archive.WriteString(Name);
+        archive.WriteString(Code);
+        archive.WriteString(ParentCode);
+        archive.WriteDouble(Quantity);
+        return;
+    }
+    Kind = LowByte(archive.ReadInteger());
+    if (Kind == kKindCompound) {
+        SubKind = LowByte(archive.ReadInteger());
+    }
+    Name = archive.ReadString();
+    Code = archive.ReadString();
+    ParentCode = archive.ReadString();
+    Quantity = archive.ReadDouble();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The break-down of compound-type inputs into primaries.
+//
+// One run explodes each line list it meets at most once: a list already rebuilt in this run is
+// reused as it stands, which gives the same entries, in the same order and with the same sums,
+// as exploding it again. A line whose input is being exploded further up the path would close a
+// cycle and contributes nothing. The walk keeps its own stack, so deep nesting in a damaged file
+// cannot exhaust the machine's.
+
+namespace {
+
+std::atomic<std::uint64_t> lastExplodeRun{0};
+
+// Positions of exploded entries by code, for long exploded lists; short ones are scanned.
+class ExplodedIndex {
+public:
+    static constexpr std::size_t kScanLimit = 16;
+
+    std::int64_t FindIn(const std::vector<TItem>& entries, const std::string& code) {
+        if (slots_.empty()) {
+            if (entries.size() <= kScanLimit) {
+                return Scan(entries, code);
+            }
+            Rebuild(entries);
+        }
+        std::size_t i = Hash(code) & mask_;
+        while (slots_[i] != 0) {
+            const std::uint32_t position = slots_[i] - 1;
+            if (entries[position].Code == code) {
+                return position;
+            }
+            i = (i + 1) & mask_;
+        }
+        return -1;
+    }
+
+    // Records the entry just appended at the end of `entries`.
+    void Appended(const std::vector<TItem>& entries) {
+        if (slots_.empty()) {
+            return;
+        }
+        if (entries.size() * 2 > slots_.size()) {
+            Rebuild(entries);
+            return;
+        }
+        Insert(entries, entries.size() - 1);
+    }
+
+private:
+    static std::size_t Hash(const std::string& code) { return std::hash<std::string>{}(code); }
+
+    static std::int64_t Scan(const std::vector<TItem>& entries, const std::string& code) {
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            if (entries[i].Code == code) {
+                return static_cast<std::int64_t>(i);
+            }
+        }
+        return -1;
+    }
+
+    void Rebuild(const std::vector<TItem>& entries) {
+        std::size_t size = 64;
+        while (size < entries.size() * 4) {
+            size *= 2;
+        }
+        slots_.assign(size, 0);
+        mask_ = size - 1;
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            Insert(entries, i);
+        }
+    }
+
+    void Insert(const std::vector<TItem>& entries, std::size_t position) {
+        std::size_t i = Hash(entries[position].Code) & mask_;
+        while (slots_[i] != 0) {
+            i = (i + 1) & mask_;
+        }
+        slots_[i] = static_cast<std::uint32_t>(position + 1);
+    }
+
+    std::vector<std::uint32_t> slots_;
+    std::size_t mask_ = 0;
+};
+
+void MergeExploded(std::vector<TItem>& entries, ExplodedIndex& index, const TItem& entry,
+                   double quantity) {
+    const std::int64_t found = index.FindIn(entries, entry.Code);
+    if (found >= 0) {
+        entries[static_cast<std::size_t>(found)].Quantity += quantity;
+        return;
+    }
+    TItem copy;
+    copy.Kind = entry.Kind;
+    copy.Code = entry.Code;
+    copy.ParentCode = entry.ParentCode;
+    copy.Quantity = quantity;
+    copy.Insumo = entry.Insumo;
+    entries.push_back(std::move(copy));
+    index.Appended(entries);
+}
+
+} // namespace
+
+class ExplodeRun {
+public:
+    ExplodeRun() : id_(++lastExplodeRun) {}
+    ExplodeRun(const ExplodeRun&) = delete;
+    ExplodeRun& operator=(const ExplodeRun&) = delete;
+    ~ExplodeRun() {
+        for (auto& frame : stack_) {
+            frame.items->exploding_ = false;
+        }
+    }
+
+    void Explode(TItems& root) {
+        if (root.explodedRun_ == id_) {
+            return;
+        }
+        Begin(root);
+        while (!stack_.empty()) {
+            Step();
+        }
+    }
+
+private:
+    struct Frame {
+        TItems* items;
+        std::size_t next = 0;
+        ExplodedIndex index;
+    };
+
+    void Begin(TItems& items) {
+        items.exploded_.clear();
+        items.exploding_ = true;
+        stack_.push_back(Frame{&items, 0, {}});
+    }
+
+    void Step() {
+        Frame& frame = stack_.back();
+        TItems& items = *frame.items;
+        if (frame.next >= items.list_.size()) {
+            Finish();
+            return;
+        }
+        const TItem& line = *items.list_[frame.next];
+        TItems* sub = SubItemsToMerge(line);
+        if (sub != nullptr && sub->explodedRun_ != id_) {
+            Begin(*sub); // the line is merged when the sub-list is finished
+            return;
+        }
+        if (sub != nullptr) {
+            MergeSubList(frame, *sub, line.Quantity);
+        } else if (line.Kind == kKindPrimary && line.Insumo != nullptr) {
+            MergeExploded(items.exploded_, frame.index, line, line.Quantity);
+        }
+        ++frame.next;
+    }
+
+    // The line list whose exploded entries a line contributes, or nullptr.
+    static TItems* SubItemsToMerge(const TItem& line) {
+        if (line.Kind != kKindCompound || line.Insumo == nullptr) {
+            return nullptr;
+        }
+        TInsumoCompuesto* sub = line.Insumo->AsCompuesto();
+        if (sub == nullptr || sub->Items().exploding_) {
+            return nullptr;
+        }
+        return &sub->Items();
+    }
+
+    static void MergeSubList(Frame& frame, const TItems& sub, double quantity) {
+        for (const TItem& entry : sub.exploded_) {
+            MergeExploded(frame.items->exploded_, frame.index, entry, entry.Quantity * quantity);
+        }
+    }
+
+    void Finish() {
+        TItems& done = *stack_.back().items;
+        done.exploding_ = false;
+        done.explodedRun_ = id_;
+        stack_.pop_back();
+        if (stack_.empty()) {
+            return;
+        }
+        Frame& parent = stack_.back();
+        const TItem& line = *parent.items->list_[parent.next];
+        MergeSubList(parent, done, line.Quantity);
+        ++parent.next;
+    }
+
+    std::uint64_t id_;
+    std::vector<Frame> stack_;
+};
+
+// ---------------------------------------------------------------------------------------------
+// TItems
+
+TItems::~TItems() = default;
+
+TItem* TItems::Add(const TItem& tmpl) {
+    if (Exists(tmpl.Code)) {
+        throw EItemExistente();
+    }
+    auto line = std::make_unique<TItem>();
+    line->Quantity = tmpl.Quantity;
+    line->Parent = owner_;
+    line->ParentCode = owner_ != nullptr ? owner_->Code() : std::string();
+    line->Kind = tmpl.Kind;
+    line->Name = tmpl.Name;
+    line->SubKind = tmpl.SubKind;
+    line->Code = tmpl.Code;
+    line->Insumo = tmpl.Insumo;
+    list_.push_back(std::move(line));
+    return list_.back().get();
+}
+
+bool TItems::Exists(const TKey& key) const {
+    return Find(key) != nullptr;
+}
+
+TItem* TItems::Find(const TKey& key) const {
+    if (key.IsCode()) {
+        const std::string& code = key.Code();
+        for (const auto& line : list_) {
+            if (line->Code == code) {
+                return line.get();
+            }
+        }
+        return nullptr;
+    }
+    if (key.IsPosition()) {
+        const std::int64_t position = key.Position();
+        if (position >= 0 && position < static_cast<std::int64_t>(list_.size())) {
+            return list_[static_cast<std::size_t>(position)].get();
+        }
+    }
+    return nullptr;
+}
+
+void TItems::Delete(const TKey& key) {
+    try {
+        const TItem* line = Find(key);
+        if (line == nullptr) {
+            return;
+        }
+        const auto it = std::find_if(list_.begin(), list_.end(), [line](const auto& candidate) {
+            return candidate.get() == line;
+        });
+        list_.erase(it);
+    } catch (const std::exception& e) {
+        ShowMessage(e.what());
+    }
+}
+
+void TItems::Move(int from, int to) {
+    const auto count = static_cast<int>(list_.size());
+    if (from < 0 || from >= count) {
+        throw std::out_of_range(OutOfBoundsMessage(from));
+    }
+    if (to < 0 || to >= count) {
+        throw std::out_of_range(OutOfBoundsMessage(to));
+    }
+    auto line = std::move(list_[static_cast<std::size_t>(from)]);
+    list_.erase(list_.begin() + from);
+    list_.insert(list_.begin() + to, std::move(line));
+}
+
+void TItems::Clear() {
+    list_.clear();
+}
+
+void TItems::ForgetLinksTo(const TInsumo& input) {
+    for (auto& line : list_) {
+        if (line->Insumo == &input) {
+            line->Insumo = nullptr;
+        }
+        if (line->Parent != nullptr && static_cast<const TInsumo*>(line->Parent) == &input) {
+            line->Parent = nullptr;
+        }
+    }
+    const bool stale = std::any_of(exploded_.begin(), exploded_.end(),
+                                   [&input](const TItem& e) { return e.Insumo == &input; });
+    if (stale) {
+        exploded_.clear();
+        explodedRun_ = 0;
+    }
+}
+
+void TItems::Explode() {
+    ExplodeRun run;
+    run.Explode(*this);
+}
+
+void TItems::AddExploded(const TItem& entry) {
+    ExplodedIndex scan;
+    MergeExploded(exploded_, scan, entry, entry.Quantity);
+    explodedRun_ = 0;
+}
+
+void TItems::Transfer(TArchive& archive) {
+    if (archive.IsStoring()) {
+        archive.WriteInteger(static_cast<std::int32_t>(list_.size()));
+        for (auto& line : list_) {
+            line->Transfer(archive);
+        }
+        return;
+    }
+    Clear();
+    const std::int32_t count = archive.ReadCount(kMinLineBytes);
+    list_.reserve(static_cast<std::size_t>(count));
+    for (std::int32_t i = 0; i < count; ++i) {
+        auto line = std::make_unique<TItem>();
+        line->Transfer(archive);
+        list_.push_back(std::move(line));
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// TInsumoCompuesto
+
+TInsumoCompuesto::TInsumoCompuesto() : items_(std::make_unique<TItems>()) {
+    items_->SetOwner(this);
+}
+
+TInsumoCompuesto::~TInsumoCompuesto() = default;
+
+bool TInsumoCompuesto::UsesCode(const std::string& code) const {
+    if (Code() == code) {
+        return true;
+    }
+    std::unordered_set<const TInsumoCompuesto*> visited{this};
+    std::vector<const TInsumoCompuesto*> pending{this};
+    while (!pending.empty()) {
+        const TInsumoCompuesto* input = pending.back();
+        pending.pop_back();
+        for (const auto& line : input->Items().List()) {
+            if (line->Kind != kKindCompound || line->Insumo == nullptr) {
+                continue;
+            }
+            if (line->Code == code || line->Insumo->Code() == code) {
+                return true;
+            }
+            const TInsumoCompuesto* sub = line->Insumo->AsCompuesto();
+            if (sub != nullptr && visited.insert(sub).second) {
+                pending.push_back(sub);
+            }
+        }
+    }
+    return false;
+}
+
+double TInsumoCompuesto::ComputePrice() {
+    costAmounts_.fill(0.0);
+    double total = 0.0;
+    items_->Explode();
+    for (const TItem& entry : items_->Exploded()) {
+        if (entry.Insumo == nullptr) {
+            continue;
+        }
+        const double amount = entry.Insumo->Price() * entry.Quantity;
+        const std::string& category = entry.Insumo->Category();
+        for (int slot = 0; slot < kCostTypeCount; ++slot) {
+            if (category == kCostTypeNames[static_cast<std::size_t>(slot)]) {
+                costAmounts_[static_cast<std::size_t>(slot)] += amount;
+                break;
+            }
+        }
+        total += amount;
+    }
+    return total;
+}
+
+bool TInsumoCompuesto::ContainsBudget(const std::string& code) const {
+    if (Code() == code) {
+        return true;
+    }
+    std::unordered_set<const TInsumoCompuesto*> visited{this};
+    std::vector<const TInsumoCompuesto*> pending{this};
+    while (!pending.empty()) {
+        const TInsumoCompuesto* input = pending.back();
+        pending.pop_back();
+        for (const auto& line : input->Items().List()) {
+            const bool budgetLine =
+                line->SubKind == kSubKindBudget || line->SubKind == kSubKindDivision;
+            if (!budgetLine || line->Insumo == nullptr) {
+                continue;
+            }
+            if (line->Code == code || line->Insumo->Code() == code) {
+                return true;
+            }
+            const TInsumoCompuesto* sub = line->Insumo->AsCompuesto();
+            if (sub != nullptr && visited.insert(sub).second) {
+                pending.push_back(sub);
+            }
+        }
+    }
+    return false;
+}
+
+void TInsumoCompuesto::Transfer(TArchive& archive) {
+    TransferHead(archive);
+    items_->Transfer(archive);
+    if (archive.IsStoring()) {
+        archive.WriteDouble(generalCostsRate_);
+        archive.WriteDouble(profitRate_);
+        archive.WriteDouble(vatRate_);
+        archive.WriteDouble(otherChargesRate_);
+        archive.WriteString(client_);
+        archive.WriteString(placement_);
+        return;
+    }
+    generalCostsRate_ = archive.ReadDouble();
+    profitRate_ = archive.ReadDouble();
+    vatRate_ = archive.ReadDouble();
+    otherChargesRate_ = archive.ReadDouble();
+    client_ = archive.ReadString();
+    placement_ = archive.ReadString();
+}
+
+// ---------------------------------------------------------------------------------------------
+// TInsumos
+
+TInsumos::~TInsumos() {
+    Clear();
+}
+
+void TInsumos::Clear() {
+    for (auto& input : list_) {
+        input->collection_ = nullptr;
+    }
+    list_.clear();
+    index_.clear();
+}
+
+void TInsumos::Append(std::unique_ptr<TInsumo> input) {
+    TInsumo* raw = input.get();
+    list_.push_back(std::move(input));
+    try {
+        raw->collection_ = this;
+        IndexAdd(raw);
+    } catch (...) {
+        raw->collection_ = nullptr;
+        list_.pop_back();
+        throw;
+    }
+}
+
+TInsumo* TInsumos::Add(std::unique_ptr<TInsumo> input) {
+    if (!input) {
+        return nullptr;
+    }
+    TInsumo* raw = input.get();
+    try {
+        Append(std::move(input));
+    } catch (const std::exception& e) {
+        ShowMessage(std::string("Error : ") + e.what());
+        return nullptr;
+    }
+    if (counter_ < std::numeric_limits<std::int32_t>::max()) {
+        ++counter_;
+    }
+    return raw;
+}
+
+TInsumo* TInsumos::Find(const TKey& key) const {
+    if (key.IsCode()) {
+        const auto it = index_.find(key.Code());
+        return it == index_.end() ? nullptr : it->second.first;
+    }
+    if (key.IsPosition()) {
+        const std::int64_t position = key.Position();
+        if (position >= 0 && position < static_cast<std::int64_t>(list_.size())) {
+            return list_[static_cast<std::size_t>(position)].get();
+        }
+        ShowMessage(std::string(kNoSuchInputMessage));
+    }
+    return nullptr;
+}
+
+void TInsumos::Delete(const TKey& key) {
+    TInsumo* found = Find(key);
+    if (found == nullptr) {
+        ShowMessage(std::string(kDeleteFailedMessage));
+        return;
+    }
+    found->SetDeleted(1);
+    PurgeDeleted();
+    ForgetLinksTo(*found);
+    if (removalHook_) {
+        removalHook_(*found);
+    }
+    const auto position = static_cast<std::size_t>(PositionOf(found));
+    IndexRemove(found, found->Code());
+    found->collection_ = nullptr;
+    list_.erase(list_.begin() + static_cast<std::ptrdiff_t>(position));
+}
+
+void TInsumos::PurgeDeleted() {
+    for (auto& input : list_) {
+        TInsumoCompuesto* compound = input->AsCompuesto();
+        if (input->Kind() != kKindCompound || compound == nullptr) {
+            continue;
+        }
+        TItems& items = compound->Items();
+        for (int i = items.Count() - 1; i >= 0; --i) {
+            const TInsumo* used = items.Item(i).Insumo;
+            if (used != nullptr && used->Deleted() != 0) {
+                items.Delete(i);
+            }
+        }
+    }
+    // Lines go first everywhere, so no exploded list is rebuilt from a line about to go.
+    ExplodeRun run;
+    for (auto& input : list_) {
+        TInsumoCompuesto* compound = input->AsCompuesto();
+        if (input->Kind() == kKindCompound && compound != nullptr) {
+            run.Explode(compound->Items());
+        }
+    }
+}
+
+std::string TInsumos::NewCode(std::uint8_t kind, std::uint8_t subKind) const {
+    char letter = 'S';
+    if (kind != kKindPrimary) {
+        switch (subKind) {
+        case kSubKindCompound:
+            letter = 'C';
+            break;
+        case kSubKindBudget:
+            letter = 'P';
+            break;
+        case kSubKindDivision:
+            letter = 'D';
+            break;
+        default:
+            return {};
+        }
+    }
+    const std::int64_t number = static_cast<std::int64_t>(counter_) + 1;
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%c%6lld", letter, static_cast<long long>(number));
+    std::string code(buffer);
+    std::replace(code.begin(), code.end(), ' ', '0');
+    return code;
+}
+
+void TInsumos::RaiseCounterToCodes() {
+    std::int64_t highest = counter_;
+    for (const auto& input : list_) {
+        const std::string& code = input->Code();
+        if (code.size() < 2 ||
+            !((code[0] >= 'A' && code[0] <= 'Z') || (code[0] >= 'a' && code[0] <= 'z'))) {
+            continue;
+        }
+        std::int64_t number = 0;
+        bool digits = true;
+        for (std::size_t i = 1; i < code.size() && digits; ++i) {
+            digits = code[i] >= '0' && code[i] <= '9';
+            number = std::min<std::int64_t>(number * 10 + (code[i] - '0'),
+                                            std::numeric_limits<std::int32_t>::max());
+        }
+        if (digits) {
+            highest = std::max(highest, number);
+        }
+    }
+    counter_ = static_cast<std::int32_t>(highest);
+}
+
+void TInsumos::ForgetLinksTo(const TInsumo& input) {
+    for (auto& entry : list_) {
+        const auto* owner = std::get_if<const TInsumo*>(&entry->Owner());
+        if (owner != nullptr && *owner == &input) {
+            entry->SetOwner({});
+        }
+        if (TInsumoCompuesto* compound = entry->AsCompuesto()) {
+            compound->Items().ForgetLinksTo(input);
+        }
+    }
+}
+
+void TInsumos::Transfer(TArchive& archive) {
+    if (archive.IsStoring()) {
+        archive.WriteInteger(static_cast<std::int32_t>(list_.size()));
+        for (auto& input : list_) {
+            // The tag tells the reader which record follows, so it comes from the record itself.
+            archive.WriteInteger(input->AsCompuesto() != nullptr ? kKindCompound : kKindPrimary);
+            input->Transfer(archive);
+        }
+        archive.WriteInteger(counter_);
+        return;
+    }
+    const std::int32_t count = archive.ReadCount(kMinEntryBytes);
+    for (std::int32_t i = 0; i < count; ++i) {
+        const std::uint8_t tag = LowByte(archive.ReadInteger());
+        std::unique_ptr<TInsumo> input;
+        if (tag == kKindPrimary) {
+            input = std::make_unique<TInsumoSimple>();
+        } else if (tag == kKindCompound) {
+            input = std::make_unique<TInsumoCompuesto>();
+        } else {
+            throw EReadError();
+        }
+        input->Transfer(archive);
+        Append(std::move(input));
+    }
+    counter_ = archive.ReadInteger();
+    RaiseCounterToCodes();
+}
+
+void TInsumos::IndexAdd(TInsumo* input) {
+    auto [it, inserted] = index_.try_emplace(input->Code());
+    if (inserted) {
+        it->second = IndexSlot{input, 1};
+    } else {
+        ++it->second.count;
+    }
+}
+
+void TInsumos::IndexRemove(TInsumo* input, const std::string& code) {
+    const auto it = index_.find(code);
+    if (it == index_.end()) {
+        return;
+    }
+    if (--it->second.count == 0) {
+        index_.erase(it);
+        return;
+    }
+    if (it->second.first != input) {
+        return;
+    }
+    for (auto& entry : list_) {
+        if (entry.get() != input && entry->Code() == code) {
+            it->second.first = entry.get();
+            return;
+        }
+    }
+}
+
+void TInsumos::CodeChanging(TInsumo* input, const std::string& oldCode,
+                            const std::string& newCode) {
+    IndexRemove(input, oldCode);
+    auto [it, inserted] = index_.try_emplace(newCode);
+    if (inserted) {
+        it->second = IndexSlot{input, 1};
+        return;
+    }
+    ++it->second.count;
+    if (PositionOf(input) < PositionOf(it->second.first)) {
+        it->second.first = input;
+    }
+}
+
+std::int64_t TInsumos::PositionOf(const TInsumo* input) const {
+    for (std::size_t i = 0; i < list_.size(); ++i) {
+        if (list_[i].get() == input) {
+            return static_cast<std::int64_t>(i);
+        }
+    }
+    return -1;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Categories, subcategories and units
+
+void TCategoria::Transfer(TArchive& archive) {
+    if (archive.IsStoring()) {
+        archive.WriteString(Name);
+    } else {
+        Name = archive.ReadString();
+    }
+}
+
+void TSubcategoria::Transfer(TArchive& archive) {
+    TCategoria::Transfer(archive);
+    if (archive.IsStoring()) {
+        archive.WriteString(Category);
+    } else {
+        Category = archive.ReadString();
+    }
+}
+
+template <class Object> int TNameList<Object>::Add(std::string name) {
+    entries_.push_back(Entry{std::move(name), nullptr});
+    return Count() - 1;
+}
+
+template <class Object>
+int TNameList<Object>::AddObject(std::string name, std::unique_ptr<Object> object) {
+    entries_.push_back(Entry{std::move(name), std::move(object)});
+    return Count() - 1;
+}
+
+template <class Object> void TNameList<Object>::Delete(int index) {
+    At(index);
+    entries_.erase(entries_.begin() + index);
+}
+
+template <class Object> int TNameList<Object>::IndexOf(std::string_view name) const {
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        if (SameTextIgnoringCase(entries_[i].name, name)) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+template <class Object> auto TNameList<Object>::At(int index) -> Entry& {
+    if (index < 0 || index >= Count()) {
+        throw std::out_of_range(OutOfBoundsMessage(index));
+    }
+    return entries_[static_cast<std::size_t>(index)];
+}
+
+template <class Object> auto TNameList<Object>::At(int index) const -> const Entry& {
+    if (index < 0 || index >= Count()) {
+        throw std::out_of_range(OutOfBoundsMessage(index));
+    }
+    return entries_[static_cast<std::size_t>(index)];
+}
+
+template class TNameList<TCategoria>;
+template class TNameList<TSubcategoria>;
+template class TNameList<TNoObject>;
+
+namespace {
+
+template <class List, class Object>
+void TransferCategoryList(List& list, TArchive& archive, std::size_t minRecordBytes) {
+    if (archive.IsStoring()) {
+        archive.WriteInteger(list.Count());
+        for (int i = 0; i < list.Count(); ++i) {
+            Object* object = list.Objects(i);
+            if (object != nullptr) {
+                object->Transfer(archive);
+            } else {
+                Object stand_in;
+                stand_in.Name = list.Strings(i);
+                stand_in.Transfer(archive);
+            }
+        }
+        return;
+    }
+    const std::int32_t count = archive.ReadCount(minRecordBytes);
+    for (std::int32_t i = 0; i < count; ++i) {
+        auto object = std::make_unique<Object>();
+        object->Transfer(archive);
+        std::string name = object->Name;
+        list.AddObject(std::move(name), std::move(object));
+    }
+}
+
+} // namespace
+
+void TCategorias::Transfer(TArchive& archive) {
+    TransferCategoryList<TCategorias, TCategoria>(*this, archive, kMinStringBytes);
+}
+
+void TSubCategorias::Transfer(TArchive& archive) {
+    TransferCategoryList<TSubCategorias, TSubcategoria>(*this, archive, 2 * kMinStringBytes);
+}
+
+void TUnidades::Transfer(TArchive& archive) {
+    if (archive.IsStoring()) {
+        archive.WriteInteger(Count());
+        for (int i = 0; i < Count(); ++i) {
+            archive.WriteString(Strings(i));
+        }
+        return;
+    }
+    const std::int32_t count = archive.ReadCount(kMinStringBytes);
+    for (std::int32_t i = 0; i < count; ++i) {
+        Add(archive.ReadString());
+    }
+}
+
+} // namespace estimating
