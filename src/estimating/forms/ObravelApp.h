@@ -8,6 +8,9 @@ class QApplication;
 void InitializeMainModule();
 // Frees what InitializeMainModule built.
 void FinalizeMainModule();
+// Routes the estimating core's messages to message boxes and its busy cursor to the
+// application's override cursor; numbers take the locale's decimal mark.
+void ConnectCoreToUserInterface();
 // Creates the windows of the program in their start-up order, each held in its global.
 void CreateApplicationForms();
 // Frees them again, the main window first.

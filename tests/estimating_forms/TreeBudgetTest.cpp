@@ -1,0 +1,267 @@
+#include "MainFormFixture.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+
+using namespace forms_testing;
+using testing_support::ScriptedSeam;
+
+namespace {
+
+struct Commands {
+    bool add, del, rename, quantity, up, down;
+};
+
+Commands commandsOf(TMainForm* f) {
+    return {f->btnAddItem->isEnabled(), f->btnDelItem->isEnabled(),
+            f->btnUpdate->isEnabled(),  f->frame1->btnEditCant->isEnabled(),
+            f->btnUp->isEnabled(),      f->btnDown->isEnabled()};
+}
+
+void expectCommands(TMainForm* f, Commands want, const char* where) {
+    const Commands got = commandsOf(f);
+    EXPECT_EQ(got.add, want.add) << where << ": add";
+    EXPECT_EQ(got.del, want.del) << where << ": delete";
+    EXPECT_EQ(got.rename, want.rename) << where << ": rename";
+    EXPECT_EQ(got.quantity, want.quantity) << where << ": quantity";
+    EXPECT_EQ(got.up, want.up) << where << ": up";
+    EXPECT_EQ(got.down, want.down) << where << ": down";
+}
+
+} // namespace
+
+TEST_F(MainFormTest, ChoosingABudgetFillsTheTreeInLineOrder) {
+    ScriptedSeam seam;
+    openSample(seam);
+    ASSERT_EQ(form->tvPresu->topLevelItemCount(), 1);
+    TTreeNode* r = root();
+    EXPECT_EQ(r->Line, form->RootItem.get());
+    EXPECT_EQ(form->RootItem->Code, "P000001");
+    EXPECT_EQ(form->RootItem->SubKind, 2);
+    EXPECT_EQ(form->RootItem->Quantity, 1.0);
+    ASSERT_EQ(r->childCount(), 4);
+    EXPECT_EQ(r->child(0)->text(0), "Foundations");
+    EXPECT_EQ(r->child(1)->text(0), "Wall");
+    EXPECT_EQ(r->child(2)->text(0), "Mason");
+    EXPECT_EQ(r->child(3)->text(0), "Roof");
+    ASSERT_EQ(r->child(0)->childCount(), 2);
+    EXPECT_EQ(r->child(0)->child(0)->text(0), "Concrete");
+    EXPECT_EQ(r->child(3)->childCount(), 0);
+    EXPECT_TRUE(r->isExpanded());
+    EXPECT_FALSE(r->child(0)->isExpanded());
+    EXPECT_EQ(form->tvPresu->currentItem(), r);
+    EXPECT_EQ(form->SelectedInsumo, form->CurrentBudget);
+    EXPECT_TRUE(form->btnClonar->isEnabled());
+    EXPECT_TRUE(form->btnPropiedades->isEnabled());
+    EXPECT_FALSE(form->frame1->stCant->isEnabled());
+    EXPECT_EQ(form->stTipo->text(), "BUDGET");
+    expectCommands(form, {true, false, false, false, false, false}, "root after choosing");
+}
+
+TEST_F(MainFormTest, CancellingTheListWithNoBudgetShownLeavesTheWindowEmpty) {
+    ScriptedSeam seam;
+    seam.expectOpenFile(writeSample(path("sample.cdb")));
+    expectBudgetListCancelled(seam);
+    form->FileOpen();
+    EXPECT_EQ(form->tvPresu->topLevelItemCount(), 0);
+    EXPECT_EQ(form->windowTitle(), "Obravel");
+    EXPECT_EQ(form->CurrentBudget, nullptr);
+}
+
+TEST_F(MainFormTest, CancellingTheListKeepsTheBudgetShown) {
+    ScriptedSeam seam;
+    openSample(seam);
+    expectBudgetListCancelled(seam);
+    form->btnPresupuestos->click();
+    EXPECT_EQ(form->windowTitle(), "Obravel - House");
+    EXPECT_EQ(root()->text(0), "House");
+}
+
+TEST_F(MainFormTest, TheBudgetShownIsExcludedFromTheList) {
+    ScriptedSeam seam;
+    openSample(seam);
+    const TInsumoCompuesto* shown = form->CurrentBudget;
+    seam.expectDialog("TPresupuestosForm", [shown](QDialog& d) {
+        EXPECT_EQ(static_cast<TPresupuestosForm&>(d).ExcludedBudget, shown);
+        auto& list = static_cast<TPresupuestosForm&>(d);
+        list.ChosenCode = "P000004";
+        list.Cancelled = 0;
+    });
+    form->OpenPresupuestosClick();
+    EXPECT_EQ(form->windowTitle(), "Obravel - Shed");
+    EXPECT_EQ(root()->text(0), "Shed");
+    ASSERT_EQ(root()->childCount(), 1);
+}
+
+TEST_F(MainFormTest, CommandsFollowTheKindOfTheClickedNode) {
+    ScriptedSeam seam;
+    openSample(seam);
+    click(node({"Wall"}));
+    expectCommands(form, {false, true, false, true, true, true}, "compound line");
+    EXPECT_EQ(form->stTipo->text(), "COMPOUND");
+    click(node({"Mason"}));
+    expectCommands(form, {false, true, false, true, true, true}, "primary line");
+    EXPECT_EQ(form->stTipo->text(), "PRIMARY");
+    click(node({"Foundations"}));
+    expectCommands(form, {true, true, true, false, false, true}, "first division");
+    EXPECT_EQ(form->stTipo->text(), "DIVISION");
+    click(node({"Roof"}));
+    expectCommands(form, {true, true, true, false, true, false}, "last division");
+    click(node({"Foundations", "Permit"}));
+    expectCommands(form, {false, true, false, true, true, false}, "last child in a division");
+    click(root());
+    expectCommands(form, {true, false, false, false, false, false}, "root");
+    EXPECT_EQ(form->stTipo->text(), "BUDGET");
+}
+
+TEST_F(MainFormTest, ASubBudgetLineCountsAsALine) {
+    ScriptedSeam seam;
+    const QString file = path("sub.cdb");
+    {
+        TDocument doc;
+        buildSample(doc);
+        addLine(*doc.Budgets.Find("P000001")->AsCompuesto(), *doc.Budgets.Find("P000004"), 2);
+        doc.SetFileName(file.toStdString());
+        doc.Save();
+    }
+    seam.expectOpenFile(file);
+    expectBudgetChoice(seam, "P000001");
+    form->FileOpen();
+    TTreeNode* sub = node({"Shed"});
+    ASSERT_NE(sub, nullptr);
+    EXPECT_EQ(sub->childCount(), 0);
+    click(sub);
+    expectCommands(form, {false, true, false, true, true, false}, "sub-budget line");
+    EXPECT_EQ(form->stTipo->text(), "BUDGET");
+}
+
+TEST_F(MainFormTest, AClickBesideTheNodesChangesNothing) {
+    ScriptedSeam seam;
+    openSample(seam);
+    click(node({"Wall"}));
+    const QString name = form->frame1->stNombre->text();
+    QTest::mouseClick(form->tvPresu->viewport(), Qt::LeftButton, {},
+                      QPoint(5, form->tvPresu->viewport()->height() - 3));
+    EXPECT_EQ(form->frame1->stNombre->text(), name);
+    EXPECT_TRUE(form->btnDelItem->isEnabled());
+}
+
+TEST_F(MainFormTest, SelectingWithTheKeyboardActsAsAClick) {
+    ScriptedSeam seam;
+    openSample(seam);
+    click(root());
+    key(Qt::Key_Down);
+    EXPECT_EQ(form->tvPresu->currentItem(), node({"Foundations"}));
+    EXPECT_EQ(form->frame1->stNombre->text(), "Foundations");
+    expectCommands(form, {true, true, true, false, false, true}, "division by keyboard");
+    key(Qt::Key_Down);
+    EXPECT_EQ(form->frame1->stNombre->text(), "Wall");
+    EXPECT_EQ(form->SelectedInsumo, Document->Compounds.Find("C000002"));
+}
+
+TEST_F(MainFormTest, RefreshKeepsTheOpenStateOfRootAndDivisions) {
+    ScriptedSeam seam;
+    const QString file = path("nested.cdb");
+    {
+        TDocument doc;
+        buildSample(doc);
+        auto* roof = doc.Budgets.Find("D000003")->AsCompuesto();
+        auto* tiles = addCompoundType(doc, 3, "Tiles", "Gl.");
+        addLine(*tiles, *doc.Primaries.Find("S000001"), 1);
+        addLine(*roof, *tiles, 1);
+        doc.SetFileName(file.toStdString());
+        doc.Save();
+    }
+    seam.expectOpenFile(file);
+    expectBudgetChoice(seam, "P000001");
+    form->FileOpen();
+    node({"Foundations"})->setExpanded(false);
+    node({"Roof"})->setExpanded(true);
+    node({"Roof", "Tiles"})->setExpanded(true);
+    click(node({"Wall"}));
+
+    form->btnUpdateTree->click();
+
+    EXPECT_TRUE(root()->isExpanded());
+    EXPECT_FALSE(node({"Foundations"})->isExpanded());
+    EXPECT_TRUE(node({"Roof"})->isExpanded());
+    EXPECT_TRUE(node({"Roof", "Tiles"})->isExpanded());
+    EXPECT_EQ(form->tvPresu->currentItem(), root());
+    expectCommands(form, {true, false, false, false, false, false}, "root after a refresh");
+    EXPECT_EQ(form->frame1->stNombre->text(), "House");
+}
+
+TEST_F(MainFormTest, RefreshAfterLinesWereDeletedNeverReachesTheOldLines) {
+    ScriptedSeam seam;
+    openSample(seam);
+    click(node({"Foundations", "Concrete"}));
+    root()->setExpanded(false);
+    auto* foundations = Document->Budgets.Find("D000002")->AsCompuesto();
+    foundations->Items().Clear();
+    auto* house = Document->Budgets.Find("P000001")->AsCompuesto();
+    house->Items().Delete("C000002");
+    form->RefreshTree();
+    EXPECT_EQ(root()->childCount(), 3);
+    EXPECT_EQ(node({"Foundations"})->childCount(), 0);
+    EXPECT_FALSE(root()->isExpanded());
+}
+
+TEST_F(MainFormTest, RenameTreeNodesRenamesEveryLineButTheRoot) {
+    ScriptedSeam seam;
+    const QString file = path("twice.cdb");
+    {
+        TDocument doc;
+        buildSample(doc);
+        addLine(*doc.Budgets.Find("P000001")->AsCompuesto(), *doc.Compounds.Find("C000001"), 1);
+        doc.SetFileName(file.toStdString());
+        doc.Save();
+    }
+    seam.expectOpenFile(file);
+    expectBudgetChoice(seam, "P000001");
+    form->FileOpen();
+    form->RenameTreeNodes("C000001", "Beton");
+    EXPECT_EQ(node({"Foundations", "Beton"})->Line->Code, "C000001");
+    EXPECT_NE(node({"Beton"}), nullptr);
+    EXPECT_EQ(node({"Beton"})->Line->Name, "Concrete");
+    form->RenameTreeNodes("P000001", "Villa");
+    EXPECT_EQ(root()->text(0), "House");
+}
+
+TEST_F(MainFormTest, ALineWhoseCodeIsMissingGetsNoNodeAndStays) {
+    ScriptedSeam seam;
+    const QString file = path("missing.cdb");
+    {
+        TDocument doc;
+        buildSample(doc);
+        TItem ghost;
+        ghost.Kind = 0;
+        ghost.Code = "S000099";
+        ghost.Name = "Ghost";
+        ghost.Quantity = 1;
+        doc.Budgets.Find("P000001")->AsCompuesto()->Items().Add(ghost);
+        doc.SetFileName(file.toStdString());
+        doc.Save();
+    }
+    seam.expectOpenFile(file);
+    expectBudgetChoice(seam, "P000001");
+    form->FileOpen();
+    EXPECT_EQ(root()->childCount(), 4);
+    EXPECT_EQ(form->CurrentBudget->Items().Count(), 5);
+    EXPECT_EQ(form->frame1->stTotal->text(), "976.00");
+}
+
+TEST_F(MainFormTest, NewDatabaseEmptiesTheTreeAndResetsTheCommands) {
+    ScriptedSeam seam;
+    openSample(seam);
+    click(node({"Foundations"}));
+    seam.expectInput("Input a name.", QString("fresh"));
+    form->FileNew();
+    EXPECT_EQ(form->tvPresu->topLevelItemCount(), 0);
+    EXPECT_EQ(form->CurrentBudget, nullptr);
+    EXPECT_EQ(form->SelectedInsumo, nullptr);
+    EXPECT_EQ(form->RootItem->Insumo, nullptr);
+    EXPECT_TRUE(form->frame1->stNombre->text().isEmpty());
+    EXPECT_EQ(form->GridRowCount(), 2);
+    expectCommands(form, {false, false, false, false, false, false}, "after New");
+    EXPECT_FALSE(form->btnClonar->isEnabled());
+}
