@@ -12,6 +12,7 @@ constexpr double kSecondsPerDay = 86400.0;
 // Days from 30 December 1899 to 1 January 1970.
 constexpr double kUnixEpochDays = 25569.0;
 constexpr std::int32_t kDefaultTimerInterval = 1000;
+constexpr double kAgeTolerance = 0.0005;
 
 } // namespace
 
@@ -116,8 +117,11 @@ void TKestPointerList::SetSweepInterval(std::int32_t seconds) {
         timer_->SetEnabled(false);
 }
 
+// Times are days in a double, good to well under a millisecond at today's dates; the age is
+// compared to the millisecond so that an entry exactly MaxAge seconds old reliably stays.
 bool TKestPointerList::IsExpired(const PointerListNode& node, double now) const {
-    return now - node.time > static_cast<double>(maxAge_) / kSecondsPerDay;
+    const double ageSeconds = (now - node.time) * kSecondsPerDay;
+    return ageSeconds > static_cast<double>(maxAge_) + kAgeTolerance;
 }
 
 // A removed node under the cursor hands the cursor on to the node that now stands in its
