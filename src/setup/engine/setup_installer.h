@@ -10,17 +10,31 @@
 #include "WizardLink.h"
 #include "sharedtypes.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <stdexcept>
+
+class QFile;
 
 namespace setup {
 
 class TInstallThread;
-class WorkerControl;
+
+// A step failed in a way the installation cannot go on from; the text is the reason shown.
+class EInstallFailure : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// "HKEY_LOCAL_MACHINE" and the other predefined roots; empty for any other value.
+QString RootKeyName(std::int32_t root);
 
 class TInstaller {
 public:
@@ -74,7 +88,21 @@ public:
     bool IsWorkerRunning() const { return WorkerRunning.load() != 0; }
     std::uint8_t GetStatus() const { return Status.load(); }
 
+    // Steps of the installation, in the order the worker runs them. Each failure that has no
+    // path of its own throws EInstallFailure.
     bool IsComponentChecked(const QString& name) const;
+    bool CheckFreeDiskSpace();
+    void AskOverwrite();
+    void InstallFiles();
+    void WriteRegistryValues();
+    void RegisterUninstaller();
+    bool IsShortcutWanted(const QString& folder) const;
+    void CreateShortcuts();
+    void CreateShortcut(const QString& folder, const QString& target, int iconIndex,
+                        const QString& iconFile, bool hasIcon, const QString& name,
+                        const QString& arguments);
+    void RegisterDlls();
+    void RunFinalCommands();
 
     // The tables read by `LoadPackage`, 1-based as the lists hold them; nullptr out of range.
     int RegistryEntryCount() const;
@@ -103,11 +131,41 @@ public:
 private:
     friend class TInstallThread;
     struct Tables;
-    struct Engine;
+
+    bool FailLoading(const QString& message);
+    void ReadSetupDat(const QString& path);
+    void CopyUninstaller(const QString& dataPakPath);
+    void ComposeAnnounceName();
+    bool IsCommonShortcutsChecked() const;
+    QString ShellFolderPath(int commonCsidl, int userCsidl) const;
+    QString QuickLaunchFolder() const;
+    QString ExpandEnvironment(QString text) const;
+    void CheckPackageBounds(qint64 dataPakSize) const;
+    // Worker-side helpers.
+    bool Terminated() const;
+    void Report(std::function<void(WizardLink&)> update) const;
+    void SetProgressText(const QString& text) const;
+    void SetProgress(double position) const;
+    void WriteLog(const QString& kind, const QString& argument);
+    QString EnsureFolder(const QString& windowsFolder, bool logIt);
+    void InstallOneFile(const FileEntry& entry, QFile& dataPak);
+    QByteArray ReadBody(const FileEntry& entry, QFile& dataPak) const;
+    void WriteRegistryValue(const RegistryEntry& entry, const QString& key, const QString& name);
+    void CreateShortcutFor(ShortcutEntry& entry);
+    void Execute();
+    void ReportFailure(const QString& reason);
 
     WizardLink& wizard_;
     std::unique_ptr<Tables> tables_;
-    std::unique_ptr<Engine> engine_;
+    std::unique_ptr<TInstallThread> Worker;
+    std::unique_ptr<QFile> UninstallLog;
+    // The component check states and CommonSC as they were when the worker started; the worker
+    // reads these, never the wizard's controls.
+    struct Choices {
+        QStringList checkedParts;
+        bool commonShortcuts = false;
+    };
+    std::optional<Choices> choices_;
 };
 
 } // namespace setup

@@ -1,0 +1,468 @@
+// End-to-end installations into a temporary Windows root, checked on disk: files, folders,
+// registry, shortcuts, the uninstall entry and the uninstall log line for line.
+#include "EngineTestSupport.h"
+#include "ScriptedSeam.h"
+
+#include "Shortcuts.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+using namespace engine_testing;
+using package_writer::Package;
+using package_writer::Root1;
+using package_writer::Root2;
+using testing_support::ScriptedSeam;
+
+namespace {
+
+class Install : public ::testing::Test {
+protected:
+    // Loads the package; the install root is C:\Apps\App unless the test sets another.
+    void Load(const Package& p) {
+        installer.reset();
+        wizard = FakeWizard();
+        folder = std::make_unique<PackageFolder>(p);
+        installer = std::make_unique<setup::TInstaller>(wizard);
+        installer->SourceDir = folder->SourceDir();
+        ScriptedSeam seam;
+        ASSERT_TRUE(installer->LoadPackage());
+        installer->InstallRoot = QStringLiteral("C:\\Apps\\App");
+    }
+    void Run() { ASSERT_TRUE(RunToEnd(*installer, wizard)); }
+    QStringList LogLines(const QString& rootPath = QStringLiteral("C:\\Apps\\App")) {
+        const QByteArray bytes = root.Read(rootPath + "\\tvuninst.dat");
+        EXPECT_TRUE(bytes.isEmpty() || bytes.endsWith("\r\n"));
+        QStringList lines = QString::fromLatin1(bytes).split("\r\n");
+        if (!lines.isEmpty() && lines.last().isEmpty())
+            lines.removeLast();
+        return lines;
+    }
+    winplatform::Registry& Registry() { return root.platform().registry(); }
+
+    WindowsRoot root;
+    FakeWizard wizard;
+    std::unique_ptr<PackageFolder> folder;
+    std::unique_ptr<setup::TInstaller> installer;
+};
+
+std::string Bytes(int n, int seed) {
+    std::string s(static_cast<std::size_t>(n), '\0');
+    std::uint32_t x = static_cast<std::uint32_t>(seed) * 2654435761u + 1;
+    for (auto& c : s) {
+        x = x * 1103515245u + 12345u;
+        c = static_cast<char>((x >> 16) % 7 == 0 ? 'a' : (x >> 8));
+    }
+    return s;
+}
+
+TEST_F(Install, StoredAndPackedFilesLandByteForByteWithTheirLog) {
+    for (std::uint8_t compressed : {0, 1}) {
+        Package p = BasicPackage();
+        p.header.FilesCompressed = compressed;
+        p.componentNames = {"Core", "Extra"};
+        p.files = {{"<InstallRoot>\\bin\\app.exe", "Core", Bytes(70000, 1), {}, {}, {}},
+                   {"<InstallRoot>\\readme.txt", "Core", "read me\r\n", {}, {}, {}},
+                   {"<InstallRoot>\\empty.txt", "Core", "", {}, {}, {}},
+                   {"<InstallRoot>\\extra\\x.dat", "Extra", "extra", {}, {}, {}},
+                   {"<InstallRoot>\\never.txt", "Nobody", "never", {}, {}, {}},
+                   {"C:\\Shared\\lib\\shared.dll", "Core", Bytes(3000, 2), {}, {}, {}}};
+        Load(p);
+        wizard.Uncheck("Extra");
+        Run();
+        EXPECT_EQ(installer->GetStatus(), setup::TInstaller::StatusCompleted);
+        EXPECT_EQ(wizard.endSignals, 1);
+        EXPECT_EQ(wizard.endCaption, "&Finish");
+        EXPECT_EQ(wizard.title, "Installation Completed");
+        EXPECT_EQ(wizard.subtitle, "Setup has successfully completed the Installation.");
+        EXPECT_EQ(root.Read("C:\\Apps\\App\\bin\\app.exe"),
+                  QByteArray::fromStdString(Bytes(70000, 1)));
+        EXPECT_EQ(root.Read("C:\\Apps\\App\\readme.txt"), "read me\r\n");
+        EXPECT_TRUE(root.Exists("C:\\Apps\\App\\empty.txt"));
+        EXPECT_EQ(root.Read("C:\\Shared\\lib\\shared.dll"),
+                  QByteArray::fromStdString(Bytes(3000, 2)));
+        EXPECT_FALSE(root.Exists("C:\\Apps\\App\\extra"));
+        EXPECT_FALSE(root.Exists("C:\\Apps\\App\\never.txt"));
+        const QString announce =
+            "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\App";
+        EXPECT_EQ(LogLines(), QStringList({
+                                  "CreateDir::C:\\Apps\\App",
+                                  "CreateFile::C:\\Apps\\App\\tvuninst.dat",
+                                  "CreateDir::C:\\Apps\\App\\bin\\",
+                                  "CreateFile::C:\\Apps\\App\\bin\\app.exe",
+                                  "CreateFile::C:\\Apps\\App\\readme.txt",
+                                  "CreateFile::C:\\Apps\\App\\empty.txt",
+                                  "CreateDir::C:\\Shared\\lib\\",
+                                  "CreateFile::C:\\Shared\\lib\\shared.dll",
+                                  "CreateRegKey::" + announce,
+                                  "CreateRegValue::" + announce + "\\DisplayName",
+                                  "CreateRegValue::" + announce + "\\UninstallString",
+                              }))
+            << int(compressed);
+        installer.reset();
+        QDir(root.Host("C:\\Apps")).removeRecursively();
+        QDir(root.Host("C:\\Shared")).removeRecursively();
+    }
+}
+
+TEST_F(Install, ProgressTextsAndBarPositionsRoundHalvesToEven) {
+    Package p = BasicPackage();
+    p.componentNames = {"A"};
+    for (int i = 0; i < 4; ++i)
+        p.files.push_back({"<InstallRoot>\\f" + std::to_string(i), "A", "x", {}, {}, {}});
+    p.registryEntries = {{Root1, "Software\\T", "a", "1", 3}, {Root1, "Software\\T", "b", "2", 3}};
+    Load(p);
+    Run();
+    EXPECT_EQ(
+        wizard.events,
+        QStringList({"label:Determining Free Disk Space...", "bar:1", "bar:2", "bar:4", "bar:5",
+                     "label:Decompressing and Installing Files...", "bar:5", "bar:28", "bar:50",
+                     "bar:72", "bar:95", "label:Updating Windows Registry...", "bar:96", "bar:97",
+                     "bar:98", "label:Registering DLLs...", "label:Finalizing Installation..."}));
+}
+
+TEST_F(Install, NoFileEntriesInstallsNothingAndPasses) {
+    Load(BasicPackage());
+    Run();
+    EXPECT_EQ(installer->GetStatus(), setup::TInstaller::StatusCompleted);
+    EXPECT_EQ(LogLines().mid(0, 2),
+              QStringList({"CreateDir::C:\\Apps\\App", "CreateFile::C:\\Apps\\App\\tvuninst.dat"}));
+}
+
+TEST_F(Install, ExistingInstallRootIsNotLogged) {
+    Load(BasicPackage());
+    root.Write("C:\\Apps\\App\\old.txt", "old");
+    Run();
+    EXPECT_EQ(LogLines().at(0), "CreateFile::C:\\Apps\\App\\tvuninst.dat");
+}
+
+TEST_F(Install, OverwriteAnswersNoToAllAndYesToAll) {
+    Package p = BasicPackage();
+    p.componentNames = {"A"};
+    for (int i = 0; i < 4; ++i)
+        p.files.push_back({"<InstallRoot>\\f" + std::to_string(i), "A", "new", {}, {}, {}});
+    for (auto [answer, kept] :
+         {std::pair{modal::Answer::NoToAll, true}, {modal::Answer::YesToAll, false}}) {
+        Load(p);
+        root.Write("C:\\Apps\\App\\f0", "old");
+        root.Write("C:\\Apps\\App\\F2", "old"); // same file, other letter case
+        ScriptedSeam seam;
+        seam.expectMessage("The File f0 already exists.\r\nDo you want this existing file to be "
+                           "replaced with\r\nthe one from this package?",
+                           answer);
+        Run();
+        EXPECT_EQ(seam.beeps, 0) << "the overwrite question has no beep";
+        EXPECT_EQ(seam.messages.at(0).buttons, modal::Buttons::YesNoNoToAllYesToAll);
+        EXPECT_EQ(root.Read("C:\\Apps\\App\\f0"), kept ? "old" : "new");
+        EXPECT_EQ(root.Read("C:\\Apps\\App\\f2"), kept ? "old" : "new");
+        EXPECT_EQ(root.Read("C:\\Apps\\App\\f1"), "new");
+        EXPECT_EQ(root.Read("C:\\Apps\\App\\f3"), "new");
+        EXPECT_EQ(LogLines().contains("CreateFile::C:\\Apps\\App\\f0"), !kept);
+        EXPECT_EQ(installer->OverwriteAnswer, answer == modal::Answer::NoToAll ? 9 : 10);
+        installer.reset();
+    }
+}
+
+TEST_F(Install, OverwriteYesAndNoAskEachTime) {
+    Package p = BasicPackage();
+    p.files = {{"<InstallRoot>\\a", "", "new", {}, {}, {}},
+               {"<InstallRoot>\\b", "", "new", {}, {}, {}}};
+    p.componentNames = {""};
+    Load(p);
+    root.Write("C:\\Apps\\App\\a", "old");
+    root.Write("C:\\Apps\\App\\b", "old");
+    ScriptedSeam seam;
+    seam.expectMessage("The File a already", modal::Answer::Yes);
+    seam.expectMessage("The File b already", modal::Answer::No);
+    Run();
+    EXPECT_EQ(root.Read("C:\\Apps\\App\\a"), "new");
+    EXPECT_EQ(root.Read("C:\\Apps\\App\\b"), "old");
+}
+
+TEST_F(Install, UnattendedRunReplacesWithoutAsking) {
+    Package p = BasicPackage();
+    p.header.Unattended = 1;
+    p.componentNames = {"A"};
+    p.files = {{"<InstallRoot>\\a", "A", "new", {}, {}, {}}};
+    Load(p);
+    root.Write("C:\\Apps\\App\\a", "old");
+    ScriptedSeam seam; // any question fails the test
+    Run();
+    EXPECT_EQ(root.Read("C:\\Apps\\App\\a"), "new");
+}
+
+TEST_F(Install, RegistryValuesOfEveryType) {
+    Package p = BasicPackage();
+    const std::int32_t hkcu = Root1;
+    p.registryEntries = {
+        {hkcu, "Software\\<Company>\\<AppName>", "Bin<AppName>", std::string("A\0B<AppName>", 12),
+         0},
+        {hkcu, "Software\\Firm\\App", "True", "1", 1},
+        {hkcu, "Software\\Firm\\App", "False", "0", 1},
+        {hkcu, "Software\\Firm\\App", "Two", "2", 1},
+        {hkcu, "Software\\Firm\\App", "When", "36526.5", 2},
+        {hkcu, "Software\\Firm\\App", "Count", "-42", 3},
+        {hkcu, "Software\\Firm\\App", "Path", "<InstallRoot>\\x", 4},
+        {hkcu, "Software\\Firm\\App", "Other", "x", 9},
+        {Root2, "Software\\Firm\\Machine", "", "default", 4},
+    };
+    Load(p);
+    Registry().createKey(hkcu, "Software\\Firm");
+    Run();
+    ASSERT_EQ(installer->GetStatus(), setup::TInstaller::StatusCompleted)
+        << wizard.errorText.toStdString();
+    const auto u = static_cast<std::uint32_t>(hkcu);
+    const QString key = "Software\\Firm\\App";
+    EXPECT_EQ(Registry().value(u, key, "BinApp")->data, QByteArray("A\0B<AppName>", 12));
+    EXPECT_EQ(Registry().readBool(u, key, "True"), true);
+    EXPECT_EQ(Registry().readBool(u, key, "False"), false);
+    EXPECT_FALSE(Registry().value(u, key, "Two").has_value()) << "2 is neither true nor false";
+    EXPECT_EQ(Registry().readDateTime(u, key, "When"), 36526.5);
+    EXPECT_EQ(Registry().readInteger(u, key, "Count"), -42);
+    EXPECT_EQ(Registry().readString(u, key, "Path"), "C:\\Apps\\App\\x");
+    EXPECT_FALSE(Registry().value(u, key, "Other").has_value());
+    EXPECT_EQ(Registry().readString(0x80000002u, "Software\\Firm\\Machine", ""), "default");
+    EXPECT_TRUE(root.RegistryText().contains("Windows Registry Editor Version 5.00"));
+    const QString v = "CreateRegValue::HKEY_CURRENT_USER\\Software\\Firm\\App\\";
+    EXPECT_EQ(LogLines().mid(2, 11),
+              QStringList({"CreateRegKey::HKEY_CURRENT_USER\\Software\\Firm\\App", v + "BinApp",
+                           v + "True", v + "False", v + "Two", v + "When", v + "Count", v + "Path",
+                           v + "Other", "CreateRegKey::HKEY_LOCAL_MACHINE\\Software\\Firm\\Machine",
+                           "CreateRegValue::HKEY_LOCAL_MACHINE\\Software\\Firm\\Machine\\"}));
+}
+
+TEST_F(Install, UnreadableNumberEndsWithAReasonAndAClosedLog) {
+    Package p = BasicPackage();
+    p.registryEntries = {{Root1, "Software\\Firm", "A", "1", 3},
+                         {Root1, "Software\\Firm", "B", "12abc", 3},
+                         {Root1, "Software\\Firm", "C", "3", 3}};
+    Load(p);
+    Run();
+    EXPECT_EQ(installer->GetStatus(), setup::TInstaller::StatusFailed);
+    EXPECT_EQ(wizard.endSignals, 1);
+    EXPECT_EQ(wizard.endCaption, "&Close");
+    EXPECT_EQ(wizard.title, "Installation Failed");
+    EXPECT_TRUE(wizard.errorText.contains("12abc")) << wizard.errorText.toStdString();
+    EXPECT_EQ(installer->FailureReason, wizard.errorText);
+    EXPECT_EQ(LogLines().last(), "CreateRegValue::HKEY_CURRENT_USER\\Software\\Firm\\A");
+    EXPECT_FALSE(Registry().value(0x80000001u, "Software\\Firm", "C").has_value());
+}
+
+TEST_F(Install, InvalidRootKeyIsAFailure) {
+    Package p = BasicPackage();
+    p.registryEntries = {{0x12345, "Software\\Firm", "A", "1", 3}};
+    Load(p);
+    Run();
+    EXPECT_EQ(installer->GetStatus(), setup::TInstaller::StatusFailed);
+}
+
+TEST_F(Install, UninstallerCopiedOnlyWhenItsVersionIsHigherPartByPart) {
+    struct Case {
+        std::array<std::uint16_t, 4> installed;
+        std::array<std::uint16_t, 4> packaged;
+        bool copied;
+    };
+    const Case cases[] = {{{1, 10, 0, 0}, {2, 0, 0, 0}, true},
+                          {{2, 0, 0, 0}, {1, 10, 0, 0}, false},
+                          {{2, 0, 0, 0}, {2, 0, 0, 0}, false},
+                          {{2, 0, 0, 1}, {2, 0, 0, 2}, true}};
+    for (const Case& c : cases) {
+        Package p = BasicPackage();
+        p.uninstaller = package_writer::VersionedExecutable(c.packaged[0], c.packaged[1],
+                                                            c.packaged[2], c.packaged[3]);
+        Load(p);
+        const QString system = installer->GetEnvVar("WINDIR") + "\\system32\\tvuninst.exe";
+        const QByteArray old = QByteArray::fromStdString(package_writer::VersionedExecutable(
+            c.installed[0], c.installed[1], c.installed[2], c.installed[3]));
+        root.Write(system, old);
+        Run();
+        EXPECT_EQ(root.Read(system), c.copied ? QByteArray::fromStdString(p.uninstaller) : old);
+        installer.reset();
+    }
+    Package p = BasicPackage();
+    p.uninstaller = package_writer::VersionedExecutable(1, 0, 0, 0);
+    Load(p);
+    const QString system = installer->GetEnvVar("WINDIR") + "\\system32\\tvuninst.exe";
+    QFile::remove(root.Host(system));
+    Run();
+    EXPECT_EQ(root.Read(system), QByteArray::fromStdString(p.uninstaller)) << "missing counts as 0";
+}
+
+TEST_F(Install, UninstallEntryNamesTheSystemUninstallerAndTheLog) {
+    Package p = BasicPackage();
+    p.header.AnnounceStyle = 0;
+    Load(p);
+    Run();
+    const QString key = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Firm App 1.0";
+    const QString windir = installer->GetEnvVar("WINDIR");
+    EXPECT_EQ(Registry().readString(0x80000002u, key, "DisplayName"), "Firm App 1.0");
+    EXPECT_EQ(Registry().readString(0x80000002u, key, "UninstallString"),
+              windir + "\\system32\\tvuninst.exe \"C:\\Apps\\App\\tvuninst.dat\"");
+}
+
+TEST_F(Install, EmptyAnnounceNameNeverTouchesTheSharedUninstallKey) {
+    const QString shared = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+    Package p = BasicPackage();
+    p.header.AnnounceStyle = 4;
+    Load(p);
+    Run();
+    EXPECT_EQ(Registry().readString(0x80000002u, shared + "\\App", "DisplayName"), "App");
+    EXPECT_TRUE(Registry().valueNames(0x80000002u, shared).isEmpty());
+    installer.reset();
+
+    p.header.AppName = "";
+    Load(p);
+    Run();
+    EXPECT_EQ(installer->GetStatus(), setup::TInstaller::StatusCompleted);
+    EXPECT_TRUE(Registry().valueNames(0x80000002u, shared).isEmpty());
+    for (const QString& line : LogLines())
+        EXPECT_FALSE(line.contains("Uninstall")) << line.toStdString();
+}
+
+TEST_F(Install, ShortcutsFollowTheirOptionsAndParseBack) {
+    Package p = BasicPackage();
+    p.header.OfferStartMenuShortcuts = 1;
+    p.header.OfferQuickLaunchShortcuts = 1;
+    p.componentNames = {"A"};
+    p.files = {{"<InstallRoot>\\app.exe", "A", "exe", {}, {}, {}}};
+    const std::string longName(300, 'n');
+    p.shortcutEntries = {
+        {"<Programs>\\<AppName>", "<InstallRoot>\\app.exe", "<AppName>", "-a <AppName>", 1,
+         "<InstallRoot>\\app.exe", 3},
+        {"<Desktop>\\Sub", "<InstallRoot>\\app.exe", "Desk", "", 0, "", 0}, // not offered
+        {"<InstallRoot>", "<InstallRoot>\\app.exe", "Plain", "", 0, "", 0}, // no option at all
+        {"<Programs>", "<InstallRoot>\\missing.exe", "Missing", "", 0, "", 0},
+        {"<QuickLaunch>", "<InstallRoot>\\app.exe", "Quick", "", 0, "", 0}, // unchecked below
+        {"<Startup>", "<InstallRoot>\\app.exe", "<%OBR_LONG_NAME%>", "", 0, "", 0},
+    };
+    root.platform().system().setEnvironmentVariable("OBR_LONG_NAME", QString(250, 'n'));
+    Load(p);
+    wizard.Uncheck("Add Shortcuts to Quick Launch Bar");
+    Run();
+    ASSERT_EQ(installer->GetStatus(), setup::TInstaller::StatusCompleted)
+        << wizard.errorText.toStdString();
+    const QString programs =
+        *root.platform().shellFolders().folderPath(winplatform::ShellFolder::Programs);
+    const QString startup =
+        *root.platform().shellFolders().folderPath(winplatform::ShellFolder::Startup);
+    const QString link = programs + "\\App\\App.lnk";
+    ASSERT_TRUE(root.Exists(link));
+    QString why;
+    const auto parsed = winplatform::decodeShellLink(root.Read(link), &why);
+    ASSERT_TRUE(parsed) << why.toStdString();
+    EXPECT_EQ(parsed->targetPath, "C:\\Apps\\App\\app.exe");
+    EXPECT_EQ(parsed->workingFolder, "C:\\Apps\\App\\");
+    EXPECT_EQ(parsed->arguments, "-a App");
+    EXPECT_TRUE(parsed->hasIcon);
+    EXPECT_EQ(parsed->iconFile, "C:\\Apps\\App\\app.exe");
+    EXPECT_EQ(parsed->iconIndex, 3);
+    EXPECT_TRUE(root.Exists(startup + "\\" + QString(250, 'n') + ".lnk"));
+    const auto* record = installer->ShortcutEntryAt(1);
+    EXPECT_EQ(record->ShortcutFolder, programs + "\\App") << "expanded texts are written back";
+    EXPECT_EQ(record->Arguments, "-a App");
+
+    const QStringList log = LogLines();
+    EXPECT_TRUE(log.contains("CreateDir::" + programs + "\\App\\"));
+    EXPECT_TRUE(log.contains("CreateFile::" + link));
+    for (const QString& line : log) {
+        EXPECT_FALSE(line.contains("Desk")) << line.toStdString();
+        EXPECT_FALSE(line.contains("Plain")) << line.toStdString();
+        EXPECT_FALSE(line.contains("Quick")) << line.toStdString();
+        EXPECT_FALSE(line.contains("Missing")) << line.toStdString();
+    }
+    EXPECT_FALSE(root.Exists(
+        *root.platform().shellFolders().folderPath(winplatform::ShellFolder::Desktop) + "\\Sub"));
+    EXPECT_EQ(wizard.events.filter("Creating Shortcuts").size(), 1);
+    const int at = static_cast<int>(wizard.events.indexOf("label:Creating Shortcuts..."));
+    EXPECT_EQ(wizard.events.mid(at, 8),
+              QStringList({"label:Creating Shortcuts...", "bar:98", "bar:98", "bar:99", "bar:99",
+                           "bar:99", "bar:100", "bar:100"}));
+}
+
+TEST_F(Install, DllsAndCommandsRunAndUninstallCommandsAreLoggedLastFirst) {
+    Package p = BasicPackage();
+    p.dllPaths = {"<InstallRoot>\\a.dll", "<InstallRoot>\\b.dll"};
+    p.runAfterCommands = {"C:\\tools\\after.exe first <AppName>"};
+    p.uninstallCommands = {"A <AppName>", "B"};
+    Load(p);
+    const QString marker = root.Host("C:\\marker.txt");
+    root.Write("C:\\tools\\after.exe",
+               QByteArray("#!/bin/sh\necho \"$@\" >> '") + marker.toUtf8() + "'\n");
+    QFile::setPermissions(root.Host("C:\\tools\\after.exe"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    Run();
+    EXPECT_EQ(installer->GetStatus(), setup::TInstaller::StatusCompleted);
+    EXPECT_EQ(root.Read("C:\\marker.txt"), "first App\n");
+    const QStringList log = LogLines();
+    ASSERT_GE(log.size(), 4);
+    EXPECT_EQ(log.mid(log.size() - 4),
+              QStringList({"RegisterDLL::regsvr32.exe /s \"C:\\Apps\\App\\a.dll\"",
+                           "RegisterDLL::regsvr32.exe /s \"C:\\Apps\\App\\b.dll\"", "Exec::B",
+                           "Exec::A App"}));
+}
+
+TEST_F(Install, NotEnoughDiskSpaceStopsBeforeTheLog) {
+    Package p = BasicPackage();
+    p.componentNames = {"A"};
+    p.files = {{"<InstallRoot>\\big", "A", "x", 3000000000, {}, {}},
+               {"<InstallRoot>\\big2", "A", "x", 2000000000, {}, {}},
+               {"D:\\elsewhere", "A", "x", 2000000000, {}, {}}};
+    Load(p);
+    root.platform().setFreeSpace('C', 5000000000LL); // the 32-bit sum would wrap to ~0.7 GB
+    Run();
+    EXPECT_EQ(installer->GetStatus(), setup::TInstaller::StatusNoDiskSpace);
+    EXPECT_EQ(wizard.endSignals, 1);
+    EXPECT_EQ(wizard.errorText, "Insufficient free disk space to perform the installation.");
+    EXPECT_EQ(wizard.title, "Installation Failed");
+    EXPECT_EQ(wizard.subtitle, "Setup could not complete the Installation.");
+    EXPECT_EQ(wizard.endCaption, "&Close");
+    EXPECT_FALSE(root.Exists("C:\\Apps\\App"));
+
+    // One byte more is enough: the file for drive D: is not counted against drive C:.
+    Load(p);
+    root.platform().setFreeSpace('C', 5000000001LL);
+    Run();
+    EXPECT_NE(installer->GetStatus(), setup::TInstaller::StatusNoDiskSpace);
+    EXPECT_TRUE(root.Exists("C:\\Apps\\App\\big2"));
+}
+
+TEST_F(Install, PathsNeverLeaveTheWindowsRoot) {
+    Package p = BasicPackage();
+    p.files = {{"<InstallRoot>\\..\\..\\..\\..\\..\\escape.txt", "", "x", {}, {}, {}},
+               {"/tmp/obravel-engine-escape.txt", "", "x", {}, {}, {}}};
+    p.componentNames = {""};
+    Load(p);
+    Run();
+    EXPECT_FALSE(QFileInfo::exists("/tmp/obravel-engine-escape.txt"));
+    EXPECT_FALSE(QFileInfo::exists(root.platform().rootFolder() + "/../escape.txt"));
+    EXPECT_EQ(installer->GetStatus(), setup::TInstaller::StatusFailed);
+}
+
+TEST_F(Install, LineBreakInALoggedTextIsRefused) {
+    Package p = BasicPackage();
+    p.uninstallCommands = {"ok", "evil\r\nCreateDir::C:\\WINDOWS"};
+    Load(p);
+    Run();
+    EXPECT_EQ(installer->GetStatus(), setup::TInstaller::StatusFailed);
+    for (const QString& line : LogLines())
+        EXPECT_NE(line, "CreateDir::C:\\WINDOWS");
+}
+
+TEST_F(Install, PackedBodyOfTheWrongSizeIsAnError) {
+    Package p = BasicPackage();
+    p.header.FilesCompressed = 1;
+    p.files = {{"<InstallRoot>\\good", "", "good body", {}, {}, {}},
+               {"<InstallRoot>\\bad", "", "bad body", 5, {}, {}}};
+    p.componentNames = {""};
+    Load(p);
+    Run();
+    EXPECT_EQ(installer->GetStatus(), setup::TInstaller::StatusFailed);
+    EXPECT_TRUE(wizard.errorText.contains("C:\\Apps\\App\\bad"));
+    EXPECT_EQ(root.Read("C:\\Apps\\App\\good"), "good body");
+    EXPECT_FALSE(root.Exists("C:\\Apps\\App\\bad"));
+    EXPECT_EQ(LogLines().last(), "CreateFile::C:\\Apps\\App\\good");
+}
+
+} // namespace
