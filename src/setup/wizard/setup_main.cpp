@@ -379,6 +379,11 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+    if (ended_) {
+        closed_ = true;
+        event->accept();
+        return;
+    }
     if (closing_) { // the Cancel question or the wait for the worker is still under way
         event->ignore();
         return;
@@ -443,15 +448,12 @@ void TMainForm::FormDestroy() {
     Installer.reset();
 }
 
+// Nothing is left to cancel: the wizard goes without the Cancel question.
 void TMainForm::EndInstaller() {
     ended_ = true;
     exitCode_ = 1;
     CoThread->stop();
-    if (isVisible()) {
-        closing_ = true; // no Cancel question: there is nothing left to cancel
-        close();
-        closing_ = false;
-    }
+    close();
     closed_ = true;
 }
 
