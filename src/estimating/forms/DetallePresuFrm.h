@@ -15,59 +15,58 @@ using estimating::TInsumoCompuesto;
 // The bid price of a budget, each surcharge worked out in the order the
 // estimate is built.
 struct TBidPrice {
-  double DirectCost = 0;
-  double GeneralCosts = 0;
-  double Profit = 0;
-  double Vat = 0;
-  double OtherCharges = 0;
-  double Price = 0;
+    double DirectCost = 0;
+    double GeneralCosts = 0;
+    double Profit = 0;
+    double Vat = 0;
+    double OtherCharges = 0;
+    double Price = 0;
 };
-TBidPrice WorkOutBidPrice(double directCost, double generalCostsRate,
-                          double profitRate, double vatRate,
-                          double otherChargesRate);
+TBidPrice WorkOutBidPrice(double directCost, double generalCostsRate, double profitRate,
+                          double vatRate, double otherChargesRate);
 
 class TDetallePresuForm : public QDialog {
-  Q_OBJECT
+    Q_OBJECT
 public:
-  explicit TDetallePresuForm(QWidget *parent = nullptr);
+    explicit TDetallePresuForm(QWidget* parent = nullptr);
 
-  // Set by the opener before showing; not owned.
-  TInsumoCompuesto *Budget = nullptr;
+    // Set by the opener before showing; not owned.
+    TInsumoCompuesto* Budget = nullptr;
 
-  QLineEdit *edtNombre;
-  QPlainTextEdit *edtDescripcion;
-  QLineEdit *edtCliente;
-  QLineEdit *edtLugar;
-  QLabel *stCostoDirecto;
-  QLabel *stGastosGenerales;
-  QLabel *stGastosGeneralesPorcent;
-  QLabel *stBeneficio;
-  QLabel *stBeneficioPorcent;
-  QLabel *stIVA;
-  QLabel *stIvaPorcent;
-  QLabel *stOtros;
-  QLabel *stOtrosPorcent;
-  QLabel *stPrecio;
-  QPushButton *btnAccept;
-  QPushButton *btnCancel;
-  QPushButton *btnSave;
+    QLineEdit* edtNombre;
+    QPlainTextEdit* edtDescripcion;
+    QLineEdit* edtCliente;
+    QLineEdit* edtLugar;
+    QLabel* stCostoDirecto;
+    QLabel* stGastosGenerales;
+    QLabel* stGastosGeneralesPorcent;
+    QLabel* stBeneficio;
+    QLabel* stBeneficioPorcent;
+    QLabel* stIVA;
+    QLabel* stIvaPorcent;
+    QLabel* stOtros;
+    QLabel* stOtrosPorcent;
+    QLabel* stPrecio;
+    QPushButton* btnAccept;
+    QPushButton* btnCancel;
+    QPushButton* btnSave;
 
-  void FormShow();
-  void ShowBudgetData();
-  void ComputeBidPrice();
-  // Double click on one of the four percentage boxes.
-  void newValue(QLabel *sender);
-  void btnAcceptClick();
-  void btnCancelClick();
-  void btnSaveClick();
+    void FormShow();
+    void ShowBudgetData();
+    void ComputeBidPrice();
+    // Double click on one of the four percentage boxes.
+    void newValue(QLabel* sender);
+    void btnAcceptClick();
+    void btnCancelClick();
+    void btnSaveClick();
 
 protected:
-  void showEvent(QShowEvent *event) override;
-  bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-  void FormCreate();
-  void UpdateSaveButton();
+    void FormCreate();
+    void UpdateSaveButton();
 };
 
-extern TDetallePresuForm *DetallePresuForm;
+extern TDetallePresuForm* DetallePresuForm;
