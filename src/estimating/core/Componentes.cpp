@@ -435,8 +435,8 @@ void TItems::Transfer(TArchive& archive) {
 // ---------------------------------------------------------------------------------------------
 // TInsumoCompuesto
 
-TInsumoCompuesto::TInsumoCompuesto() : items_(std::make_unique<TItems>()) {
-    items_->SetOwner(this);
+TInsumoCompuesto::TInsumoCompuesto() {
+    items_.SetOwner(this);
 }
 
 TInsumoCompuesto::~TInsumoCompuesto() = default;
@@ -469,8 +469,8 @@ bool TInsumoCompuesto::UsesCode(const std::string& code) const {
 double TInsumoCompuesto::ComputePrice() {
     costAmounts_.fill(0.0);
     double total = 0.0;
-    items_->Explode();
-    for (const TItem& entry : items_->Exploded()) {
+    items_.Explode();
+    for (const TItem& entry : items_.Exploded()) {
         if (entry.Insumo == nullptr) {
             continue;
         }
@@ -516,7 +516,7 @@ bool TInsumoCompuesto::ContainsBudget(const std::string& code) const {
 
 void TInsumoCompuesto::Transfer(TArchive& archive) {
     TransferHead(archive);
-    items_->Transfer(archive);
+    items_.Transfer(archive);
     if (archive.IsStoring()) {
         archive.WriteDouble(generalCostsRate_);
         archive.WriteDouble(profitRate_);
@@ -546,7 +546,7 @@ void TInsumos::Clear() {
         input->collection_ = nullptr;
     }
     list_.clear();
-    index_.clear();
+    index_.Clear();
 }
 
 void TInsumos::Append(std::unique_ptr<TInsumo> input) {
@@ -581,8 +581,8 @@ TInsumo* TInsumos::Add(std::unique_ptr<TInsumo> input) {
 
 TInsumo* TInsumos::Find(const TKey& key) const {
     if (key.IsCode()) {
-        const auto it = index_.find(key.Code());
-        return it == index_.end() ? nullptr : it->second.first;
+        const TCodeIndex::Slot* slot = index_.Find(key.Code());
+        return slot == nullptr ? nullptr : slot->first;
     }
     if (key.IsPosition()) {
         const std::int64_t position = key.Position();
@@ -707,6 +707,8 @@ void TInsumos::Transfer(TArchive& archive) {
         return;
     }
     const std::int32_t count = archive.ReadCount(kMinEntryBytes);
+    list_.reserve(list_.size() + static_cast<std::size_t>(count));
+    index_.Reserve(list_.size() + static_cast<std::size_t>(count));
     for (std::int32_t i = 0; i < count; ++i) {
         const std::uint8_t tag = LowByte(archive.ReadInteger());
         std::unique_ptr<TInsumo> input;
@@ -725,29 +727,24 @@ void TInsumos::Transfer(TArchive& archive) {
 }
 
 void TInsumos::IndexAdd(TInsumo* input) {
-    auto [it, inserted] = index_.try_emplace(input->Code());
-    if (inserted) {
-        it->second = IndexSlot{input, 1};
-    } else {
-        ++it->second.count;
-    }
+    ++index_.FindOrAdd(input->Code(), input).count;
 }
 
 void TInsumos::IndexRemove(TInsumo* input, const std::string& code) {
-    const auto it = index_.find(code);
-    if (it == index_.end()) {
+    TCodeIndex::Slot* slot = index_.Find(code);
+    if (slot == nullptr) {
         return;
     }
-    if (--it->second.count == 0) {
-        index_.erase(it);
+    if (--slot->count == 0) {
+        index_.Erase(code);
         return;
     }
-    if (it->second.first != input) {
+    if (slot->first != input) {
         return;
     }
     for (auto& entry : list_) {
         if (entry.get() != input && entry->Code() == code) {
-            it->second.first = entry.get();
+            slot->first = entry.get();
             return;
         }
     }
@@ -756,14 +753,10 @@ void TInsumos::IndexRemove(TInsumo* input, const std::string& code) {
 void TInsumos::CodeChanging(TInsumo* input, const std::string& oldCode,
                             const std::string& newCode) {
     IndexRemove(input, oldCode);
-    auto [it, inserted] = index_.try_emplace(newCode);
-    if (inserted) {
-        it->second = IndexSlot{input, 1};
-        return;
-    }
-    ++it->second.count;
-    if (PositionOf(input) < PositionOf(it->second.first)) {
-        it->second.first = input;
+    TCodeIndex::Slot& slot = index_.FindOrAdd(newCode, input);
+    ++slot.count;
+    if (slot.first != input && PositionOf(input) < PositionOf(slot.first)) {
+        slot.first = input;
     }
 }
 

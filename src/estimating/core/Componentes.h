@@ -6,6 +6,7 @@
 // Strings are UTF-8. Behaviour depends on an input's or line's Kind and SubKind, never on its
 // class (a budget read from a file is a TInsumoCompuesto with SubKind 2).
 
+#include "CodeIndex.h"
 #include "Keys.h"
 
 #include <array>
@@ -15,7 +16,6 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -210,8 +210,8 @@ public:
     TInsumoCompuesto();
     ~TInsumoCompuesto() override;
 
-    TItems& Items() { return *items_; }
-    const TItems& Items() const { return *items_; }
+    TItems& Items() { return items_; }
+    const TItems& Items() const { return items_; }
     // Filled by ComputePrice, one slot per cost type in the order of kCostTypeNames.
     const std::array<double, kCostTypeCount>& CostAmounts() const { return costAmounts_; }
 
@@ -241,7 +241,7 @@ public:
     void Transfer(TArchive& archive) override;
 
 private:
-    std::unique_ptr<TItems> items_;
+    TItems items_; // owned lines
     std::array<double, kCostTypeCount> costAmounts_{};
     double generalCostsRate_ = 0.0;
     double profitRate_ = 0.0;
@@ -305,10 +305,6 @@ public:
 
 private:
     friend class TInsumo;
-    struct IndexSlot {
-        TInsumo* first = nullptr;
-        std::uint32_t count = 0;
-    };
     void Append(std::unique_ptr<TInsumo> input);
     void IndexAdd(TInsumo* input);
     void IndexRemove(TInsumo* input, const std::string& code);
@@ -317,7 +313,7 @@ private:
     void Clear();
 
     std::vector<std::unique_ptr<TInsumo>> list_;
-    std::unordered_map<std::string, IndexSlot> index_;
+    TCodeIndex index_;
     std::int32_t counter_ = 0;
     RemovalHook removalHook_;
 };

@@ -125,7 +125,11 @@ void TArchive::Open() {
     position_ = 0;
     if (!isStoring_) {
         image_ = ReadWholeFile(fileName_);
+        lastImageSize_ = image_.size();
+        return;
     }
+    // The last file read or written is the best guess of the size of this one.
+    image_.reserve(lastImageSize_ + lastImageSize_ / 8);
 }
 
 void TArchive::OpenImage(std::string image) {
@@ -137,6 +141,7 @@ void TArchive::Close() {
     std::string image;
     image.swap(image_);
     position_ = 0;
+    lastImageSize_ = image.size();
     if (isStoring_) {
         WriteFileAtomically(fileName_, image);
     }
@@ -213,18 +218,16 @@ void TArchive::WriteByte(std::uint8_t value) {
 }
 
 void TArchive::WriteString(std::string_view text) {
-    const bool ascii = std::all_of(text.begin(), text.end(),
-                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    std::string converted;
-    if (!ascii) {
-        converted = Utf8ToWin1252(text);
-        text = converted;
-    }
-    if (text.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
+    const std::size_t lengthAt = image_.size();
+    WriteInteger(0);
+    AppendWin1252(image_, text);
+    const std::size_t length = image_.size() - lengthAt - 4;
+    if (length > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
+        image_.resize(lengthAt);
         throw std::length_error("String too long for the database file");
     }
-    WriteInteger(static_cast<std::int32_t>(text.size()));
-    image_.append(text);
+    const auto value = static_cast<std::int32_t>(length);
+    std::memcpy(image_.data() + lengthAt, &value, 4);
 }
 
 void TArchive::WriteFileAtomically(const std::string& path, std::string_view image) {

@@ -78,6 +78,7 @@ private:
     std::string fileName_;
     std::string image_;
     std::size_t position_ = 0;
+    std::size_t lastImageSize_ = 0;
     bool isStoring_ = false;
 };
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace estimating {
 namespace {
@@ -113,8 +114,17 @@ char32_t FoldCase(char32_t cp) {
 }
 
 bool IsAscii(std::string_view s) {
-    for (char c : s) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+    std::size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, s.data() + i, 8);
+        if ((word & kHighBits) != 0) {
+            return false;
+        }
+    }
+    for (; i < s.size(); ++i) {
+        if (static_cast<unsigned char>(s[i]) >= 0x80) {
             return false;
         }
     }
@@ -136,19 +146,44 @@ std::string Win1252ToUtf8(std::string_view bytes) {
     return out;
 }
 
-std::string Utf8ToWin1252(std::string_view text) {
-    std::string out;
+void AppendWin1252(std::string& out, std::string_view text) {
     if (IsAscii(text)) {
-        out.assign(text);
-        return out;
+        out.append(text);
+        return;
     }
-    out.reserve(text.size());
+    // Never longer than the UTF-8 text: write in place, then trim.
+    const std::size_t start = out.size();
+    out.resize(start + text.size());
+    char* dst = out.data() + start;
     std::size_t pos = 0;
     while (pos < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[pos]);
+        if (lead < 0x80) {
+            *dst++ = static_cast<char>(lead);
+            ++pos;
+            continue;
+        }
+        // Latin-1 letters, the common case, decode without the general path.
+        if ((lead == 0xC2 || lead == 0xC3) && pos + 1 < text.size()) {
+            const auto next = static_cast<unsigned char>(text[pos + 1]);
+            const char32_t cp = (static_cast<char32_t>(lead & 0x1F) << 6) | (next & 0x3F);
+            if ((next & 0xC0) == 0x80 && cp >= 0xA0) {
+                *dst++ = static_cast<char>(cp);
+                pos += 2;
+                continue;
+            }
+        }
         const char32_t cp = NextCodePoint(text, pos);
         const int b = cp == kBad ? -1 : CodePointToByte(cp);
-        out.push_back(b < 0 ? '?' : static_cast<char>(b));
+        *dst++ = b < 0 ? '?' : static_cast<char>(b);
     }
+    out.resize(static_cast<std::size_t>(dst - out.data()));
+}
+
+std::string Utf8ToWin1252(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    AppendWin1252(out, text);
     return out;
 }
 

@@ -14,6 +14,9 @@ std::string Win1252ToUtf8(std::string_view bytes);
 // every byte of a malformed UTF-8 sequence, becomes '?'.
 std::string Utf8ToWin1252(std::string_view text);
 
+// Appends the Windows-1252 form of UTF-8 text to `out` (as Utf8ToWin1252).
+void AppendWin1252(std::string& out, std::string_view text);
+
 // Number of code points in UTF-8 text (a malformed byte counts as one).
 std::size_t Utf8Length(std::string_view text);
 // The first `count` code points of UTF-8 text.
