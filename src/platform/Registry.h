@@ -77,8 +77,7 @@ public:
     // -> Binary.
     bool writeString(std::uint32_t root, const QString& key, const QString& name,
                      const QString& text);
-    bool writeInteger(std::uint32_t root, const QString& key, const QString& name,
-                      std::int32_t v);
+    bool writeInteger(std::uint32_t root, const QString& key, const QString& name, std::int32_t v);
     bool writeBool(std::uint32_t root, const QString& key, const QString& name, bool v);
     bool writeDateTime(std::uint32_t root, const QString& key, const QString& name, double v);
     bool writeBinary(std::uint32_t root, const QString& key, const QString& name,
@@ -88,8 +87,7 @@ public:
     QString readString(std::uint32_t root, const QString& key, const QString& name) const;
     std::optional<std::int32_t> readInteger(std::uint32_t root, const QString& key,
                                             const QString& name) const;
-    std::optional<bool> readBool(std::uint32_t root, const QString& key,
-                                 const QString& name) const;
+    std::optional<bool> readBool(std::uint32_t root, const QString& key, const QString& name) const;
     std::optional<double> readDateTime(std::uint32_t root, const QString& key,
                                        const QString& name) const;
 };
