@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace estimating {
 namespace {
 
@@ -91,6 +93,48 @@ TEST(EstCoreInsumos, FindByCodeGivesTheFirstEntryWithThatCode) {
     TInsumo* blank = AddPrimary(collection);
     blank->SetCode("");
     EXPECT_EQ(collection.Find(""), blank);
+}
+
+// The index must always agree with a plain search for the first entry with the code.
+TEST(EstCoreInsumos, CodeIndexAgreesWithAPlainSearchThroughAddsRenamesAndDeletes) {
+    MessageRecorder quiet;
+    for (unsigned seed = 1; seed <= 20; ++seed) {
+        std::mt19937 rng(seed);
+        TInsumos collection;
+        auto randomCode = [&rng] {
+            // Few distinct codes, so duplicates are common; some too long to keep inline.
+            const int n = static_cast<int>(rng() % 40);
+            return n % 7 == 0 ? "LONG-CODE-OF-SOME-LENGTH-" + std::to_string(n)
+                              : "C" + std::to_string(n);
+        };
+        for (int step = 0; step < 600; ++step) {
+            const unsigned op = rng() % 10;
+            if (op < 5 || collection.Count() == 0) {
+                AddPrimary(collection)->SetCode(randomCode());
+            } else if (op < 8) {
+                collection
+                    .Insumo(static_cast<int>(rng() % static_cast<unsigned>(collection.Count())))
+                    .SetCode(randomCode());
+            } else {
+                collection.Delete(
+                    static_cast<int>(rng() % static_cast<unsigned>(collection.Count())));
+            }
+            for (int n = 0; n < 40; n += 3) {
+                for (const std::string& code :
+                     {"C" + std::to_string(n), "LONG-CODE-OF-SOME-LENGTH-" + std::to_string(n)}) {
+                    TInsumo* expected = nullptr;
+                    for (const auto& entry : collection.List()) {
+                        if (entry->Code() == code) {
+                            expected = entry.get();
+                            break;
+                        }
+                    }
+                    ASSERT_EQ(collection.Find(code), expected)
+                        << "seed " << seed << " step " << step << " code " << code;
+                }
+            }
+        }
+    }
 }
 
 TEST(EstCoreInsumos, PositionsOutOfRangeAreReported) {
