@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace estimating {
@@ -296,6 +297,34 @@ TEST_F(EstCoreFile, MissingFileIsAReadingErrorNamingIt) {
     EXPECT_EQ(messages.messages[0], "File reading error \r\nCannot open file \"" +
                                         folder.File("nothing.cdb") +
                                         "\". No such file or directory");
+}
+
+TEST_F(EstCoreFile, OnlyRegularFilesAreRead) {
+    const std::string pipe = folder.File("pipe.cdb");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {pipe, "Not a regular file"}, {folder.Path().string(), "Is a directory"}};
+    for (const auto& [path, reason] : cases) {
+        TDocument doc;
+        doc.SetFileName(path);
+        MessageRecorder messages;
+        EXPECT_FALSE(doc.Load());
+        EXPECT_EQ(messages.messages,
+                  std::vector<std::string>{"File reading error \r\nCannot open file \"" + path +
+                                           "\". " + reason});
+    }
+}
+
+TEST_F(EstCoreFile, SaveThroughASymbolicLinkReplacesTheFileItNames) {
+    const std::string real = folder.File("real.cdb");
+    const std::string link = folder.File("link.cdb");
+    WriteBytes(real, "old");
+    std::filesystem::create_symlink(real, link);
+    TDocument doc;
+    doc.SetFileName(link);
+    ASSERT_TRUE(doc.Save());
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadBytes(real).size(), 43U);
 }
 
 TEST_F(EstCoreFile, BytesAfterTheBudgetsAreIgnored) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <limits>
@@ -52,7 +53,8 @@ private:
 };
 
 std::string ReadWholeFile(const std::string& path) {
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Non-blocking, so that opening a named pipe does not wait for a writer.
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     auto fail = [&path](int error) {
         return EFOpenError("Cannot open file " + Quoted(path) + ". " + std::strerror(error));
     };
@@ -66,32 +68,42 @@ std::string ReadWholeFile(const std::string& path) {
     if (S_ISDIR(info.st_mode)) {
         throw fail(EISDIR);
     }
-    std::string image;
-    image.resize(info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0);
+    if (!S_ISREG(info.st_mode)) {
+        // A device or pipe could feed bytes without end.
+        throw EFOpenError("Cannot open file " + Quoted(path) + ". Not a regular file");
+    }
+    // What fstat reported is what is read, so a file growing meanwhile cannot make it unbounded.
+    std::string image(static_cast<std::size_t>(info.st_size), '\0');
     std::size_t filled = 0;
-    for (;;) {
-        // Past the size fstat gave, read in small steps: the file may have grown meanwhile.
-        char spill[4096];
-        const bool spilling = filled == image.size();
-        char* target = spilling ? spill : image.data() + filled;
-        const std::size_t room = spilling ? sizeof spill : image.size() - filled;
-        const ssize_t got = ::read(file.Get(), target, room);
+    while (filled < image.size()) {
+        const ssize_t got = ::read(file.Get(), image.data() + filled, image.size() - filled);
         if (got < 0 && errno == EINTR) {
             continue;
         }
         if (got < 0) {
-            throw EReadError();
+            throw EFOpenError("Cannot open file " + Quoted(path) + ". " + std::strerror(errno));
         }
         if (got == 0) {
             break;
-        }
-        if (spilling) {
-            image.append(spill, static_cast<std::size_t>(got));
         }
         filled += static_cast<std::size_t>(got);
     }
     image.resize(filled);
     return image;
+}
+
+std::string ResolvedLink(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+        return path;
+    }
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (resolved == nullptr) {
+        return path; // a dangling link: replaced by the new file
+    }
+    std::string target(resolved);
+    std::free(resolved);
+    return target;
 }
 
 mode_t NewFileMode(const std::string& path) {
@@ -237,12 +249,14 @@ void TArchive::WriteFileAtomically(const std::string& path, std::string_view ima
     if (path.empty()) {
         throw fail(ENOENT);
     }
-    std::string temporary = path + ".XXXXXX";
+    // Through a symbolic link, the file it names is the one replaced.
+    const std::string target = ResolvedLink(path);
+    std::string temporary = target + ".XXXXXX";
     FileDescriptor file(::mkstemp(temporary.data()));
     if (file.Get() < 0) {
         throw fail(errno);
     }
-    int error = ::fchmod(file.Get(), NewFileMode(path)) == 0 ? 0 : errno;
+    int error = ::fchmod(file.Get(), NewFileMode(target)) == 0 ? 0 : errno;
     if (error == 0) {
         error = WriteAll(file.Get(), image);
     }
@@ -253,14 +267,14 @@ void TArchive::WriteFileAtomically(const std::string& path, std::string_view ima
     if (error == 0) {
         error = closeError;
     }
-    if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (error == 0 && ::rename(temporary.c_str(), target.c_str()) != 0) {
         error = errno;
     }
     if (error != 0) {
         ::unlink(temporary.c_str());
         throw fail(error);
     }
-    FileDescriptor folder(::open(ParentFolder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    FileDescriptor folder(::open(ParentFolder(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.Get() >= 0) {
         ::fsync(folder.Get());
     }
