@@ -291,7 +291,7 @@ QByteArray serialize(const RegistryData& data) {
     QString text = kHeader + QStringLiteral("\r\n\r\n");
     for (const auto& [folded, key] : data.keys()) {
         text += u'[' + key.path + QStringLiteral("]\r\n");
-        for (const auto& [name, value] : key.values)
+        for (const auto& [name, value] : key.values())
             text += valueLine(name, value);
         text += QStringLiteral("\r\n");
     }

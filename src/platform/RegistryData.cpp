@@ -8,6 +8,7 @@ namespace winplatform {
 namespace {
 
 constexpr int kMaxKeyNameLength = 255;
+constexpr qsizetype kMaxKeyDepth = 512;
 constexpr QChar kFoldedSeparator = QChar(1); // sorts before every character of a name
 
 struct RootName {
@@ -40,7 +41,7 @@ std::optional<QString> joinChecked(const QString& rootName, const QString& key) 
     if (k.isEmpty())
         return rootName;
     const QStringList names = k.split(u'\\');
-    if (!std::all_of(names.begin(), names.end(), validKeyName))
+    if (names.size() > kMaxKeyDepth || !std::all_of(names.begin(), names.end(), validKeyName))
         return std::nullopt;
     return rootName + u'\\' + k;
 }
@@ -70,28 +71,26 @@ std::optional<QString> normalizedFullPath(const QString& fullPath) {
 }
 
 const RegistryValue* RegistryData::Key::value(const QString& name) const {
-    for (const auto& [n, v] : values)
-        if (n.compare(name, Qt::CaseInsensitive) == 0)
-            return &v;
-    return nullptr;
+    const auto it = index_.find(name.toLower());
+    return it == index_.end() ? nullptr : &values_[it->second].second;
 }
 
 void RegistryData::Key::setValue(const QString& name, const RegistryValue& v) {
-    for (auto& [n, existing] : values)
-        if (n.compare(name, Qt::CaseInsensitive) == 0) {
-            existing = v;
-            return;
-        }
-    values.emplace_back(name, v);
+    const auto [it, inserted] = index_.try_emplace(name.toLower(), values_.size());
+    if (inserted)
+        values_.emplace_back(name, v);
+    else
+        values_[it->second].second = v;
 }
 
 bool RegistryData::Key::removeValue(const QString& name) {
-    const auto it = std::find_if(values.begin(), values.end(), [&](const auto& nv) {
-        return nv.first.compare(name, Qt::CaseInsensitive) == 0;
-    });
-    if (it == values.end())
+    const auto it = index_.find(name.toLower());
+    if (it == index_.end())
         return false;
-    values.erase(it);
+    values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(it->second));
+    index_.clear();
+    for (std::size_t i = 0; i < values_.size(); ++i)
+        index_.emplace(values_[i].first.toLower(), i);
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include "Registry.h"
 
 #include <map>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -18,13 +19,19 @@ std::optional<QString> normalizedFullPath(const QString& fullPath);
 
 class RegistryData {
 public:
-    struct Key {
+    class Key {
+    public:
         QString path; // as first spelled
-        std::vector<std::pair<QString, RegistryValue>> values;
 
         const RegistryValue* value(const QString& name) const;
         void setValue(const QString& name, const RegistryValue& v);
         bool removeValue(const QString& name);
+        // In the order they were first set.
+        const std::vector<std::pair<QString, RegistryValue>>& values() const { return values_; }
+
+    private:
+        std::vector<std::pair<QString, RegistryValue>> values_;
+        std::unordered_map<QString, std::size_t> index_; // lower-case name -> position
     };
 
     bool hasKey(const QString& fullPath) const;

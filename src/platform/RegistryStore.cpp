@@ -170,7 +170,7 @@ QStringList RegistryStore::valueNames(std::uint32_t root, const QString& key) co
     const RegistryData::Key* k = path ? data_.key(*path) : nullptr;
     QStringList names;
     if (k)
-        for (const auto& nv : k->values)
+        for (const auto& nv : k->values())
             names.append(nv.first);
     return names;
 }

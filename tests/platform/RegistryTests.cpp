@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QStringEncoder>
 #include <gtest/gtest.h>
+#include <thread>
 
 using platform_testing::TempWindows;
 using namespace winplatform;
@@ -256,6 +257,49 @@ TEST_F(PlatformRegistry, ValuesOfOtherKindsComeBackAsTheyWent) {
     EXPECT_EQ(reopened.value(u, kApp, QStringLiteral("d")), shortDword);
     EXPECT_EQ(reopened.readInteger(u, kApp, QStringLiteral("d")), std::nullopt);
     EXPECT_EQ(reopened.readString(u, kApp, QStringLiteral("d")), QString());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(PlatformRegistry, LargeAndDeepFilesAreReadWithoutRunningAway) {
+    QByteArray many = "REGEDIT4\n[HKEY_USERS\\Big]\n";
+    for (int i = 0; i < 50000; ++i)
+        many += "\"v" + QByteArray::number(i) + "\"=dword:1\n";
+    writeFileText(many);
+    RegistryStore big(registryFile());
+    ASSERT_EQ(big.loadError(), QString());
+    EXPECT_EQ(big.valueNames(RootKey::Users, QStringLiteral("Big")).size(), 50000);
+    EXPECT_EQ(big.readInteger(RootKey::Users, QStringLiteral("big"), QStringLiteral("V49999")), 1);
+
+    QByteArray deep = "REGEDIT4\n[HKEY_USERS";
+    for (int i = 0; i < 100000; ++i)
+        deep += "\\k";
+    writeFileText(deep + "]\n");
+    RegistryStore tooDeep(registryFile());
+    EXPECT_FALSE(tooDeep.loadError().isEmpty());
+    writeFileText("REGEDIT4\n");
+    QString path = QStringLiteral("k");
+    for (int i = 1; i < 512; ++i)
+        path += QStringLiteral("\\k");
+    EXPECT_TRUE(reg().createKey(RootKey::Users, path));
+    EXPECT_FALSE(reg().createKey(RootKey::Users, path + QStringLiteral("\\k")));
+}
+
+TEST_F(PlatformRegistry, WritersOnSeveralThreadsLoseNothing) {
+    auto writer = [this](const QString& prefix) {
+        for (int i = 0; i < 40; ++i)
+            EXPECT_TRUE(reg().writeInteger(RootKey::Users, kApp, prefix + QString::number(i), i));
+    };
+    std::thread a(writer, QStringLiteral("a"));
+    std::thread b(writer, QStringLiteral("b"));
+    for (int i = 0; i < 40; ++i)
+        reg().readString(RootKey::Users, kApp, QStringLiteral("a1"));
+    a.join();
+    b.join();
+    RegistryStore reopened(registryFile());
+    EXPECT_EQ(reopened.valueNames(RootKey::Users, kApp).size(), 80);
 }
 
 } // namespace
