@@ -90,29 +90,32 @@ struct RootPlatform::Parts {
     RootProcesses processes;
     RootSystem system;
     QString openError;
+
+    void seed() {
+        const Profile all{kProfiles + QStringLiteral("All Users")};
+        const Profile user{kProfiles + profileName()};
+        for (const QString& folder : seededFolders(all, user)) {
+            const auto host = paths.toHost(folder);
+            if (!host || !QDir().mkpath(*host))
+                openError = QStringLiteral("The folder %1 cannot be created.").arg(folder);
+        }
+        if (!registry.change([&](Registry& r) { return seedRegistry(r, all, user); }))
+            openError = registry.lastError();
+    }
 };
 
 RootPlatform::RootPlatform(const QString& hostFolder) {
-    const bool isNew = !QFileInfo::exists(QDir(hostFolder).filePath(kRegistryFileName));
-    if (!QDir().mkpath(QDir(hostFolder).filePath(QStringLiteral("drive_c")))) {
-        parts_ = std::make_unique<Parts>(hostFolder);
+    const QDir root(hostFolder);
+    const bool isNew = !QFileInfo::exists(root.filePath(QLatin1String(kRegistryFileName)));
+    const bool made = QDir().mkpath(root.filePath(QStringLiteral("drive_c")));
+    parts_ = std::make_unique<Parts>(hostFolder);
+    if (!made)
         parts_->openError =
             QStringLiteral("The Windows folder %1 cannot be created.").arg(hostFolder);
-        return;
-    }
-    parts_ = std::make_unique<Parts>(hostFolder);
-    parts_->openError = parts_->registry.loadError();
-    if (!isNew || !parts_->openError.isEmpty())
-        return;
-    const Profile all{kProfiles + QStringLiteral("All Users")};
-    const Profile user{kProfiles + profileName()};
-    for (const QString& folder : seededFolders(all, user)) {
-        const auto host = parts_->paths.toHost(folder);
-        if (!host || !QDir().mkpath(*host))
-            parts_->openError = QStringLiteral("The folder %1 cannot be created.").arg(folder);
-    }
-    if (!parts_->registry.change([&](Registry& r) { return seedRegistry(r, all, user); }))
-        parts_->openError = parts_->registry.lastError();
+    else
+        parts_->openError = parts_->registry.loadError();
+    if (isNew && parts_->openError.isEmpty())
+        parts_->seed();
 }
 
 RootPlatform::~RootPlatform() = default;

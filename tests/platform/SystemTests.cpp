@@ -5,6 +5,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using platform_testing::TempWindows;
@@ -200,6 +202,35 @@ TEST(PlatformRoot, AnExistingRootIsOpenedAsItIs) {
     EXPECT_EQ(again.openError(), QString());
     EXPECT_EQ(again.system().windowsVersion(),
               (WindowsVersion{WindowsPlatform::Windows9x, 4, 10, 1998}));
+}
+
+} // namespace
+
+namespace {
+
+TEST(PlatformRoot, ARootThatCannotBeMadeOrReadIsReportedAndChangesNothing) {
+    QTemporaryDir dir;
+    QFile blocker(dir.filePath(QStringLiteral("file")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    RootPlatform unmade(dir.filePath(QStringLiteral("file/windows")));
+    EXPECT_FALSE(unmade.openError().isEmpty());
+    EXPECT_FALSE(unmade.paths().toHost(QStringLiteral("C:\\x")).has_value());
+    EXPECT_FALSE(unmade.registry().writeString(RootKey::Users, QStringLiteral("k"),
+                                               QStringLiteral("v"), QStringLiteral("x")));
+    EXPECT_EQ(unmade.system().windowsVersion(), std::nullopt);
+
+    const QString root = dir.filePath(QStringLiteral("damaged"));
+    ASSERT_TRUE(QDir().mkpath(root));
+    QFile reg(root + u'/' + QLatin1String(kRegistryFileName));
+    ASSERT_TRUE(reg.open(QIODevice::WriteOnly));
+    reg.write("garbage");
+    reg.close();
+    RootPlatform damaged(root);
+    EXPECT_TRUE(damaged.openError().contains(QStringLiteral("damaged")));
+    EXPECT_FALSE(QFileInfo::exists(root + QStringLiteral("/drive_c/WINDOWS")));
+    reg.open(QIODevice::ReadOnly);
+    EXPECT_EQ(reg.readAll(), QByteArray("garbage"));
 }
 
 } // namespace
