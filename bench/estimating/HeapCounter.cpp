@@ -12,12 +12,20 @@ namespace {
 
 std::atomic<long long> liveBytes{0};
 std::atomic<long long> allocationCount{0};
+std::atomic<long long> peakBytes{0};
+
+void raisePeak(long long live) {
+    long long peak = peakBytes.load(std::memory_order_relaxed);
+    while (live > peak && !peakBytes.compare_exchange_weak(peak, live, std::memory_order_relaxed)) {
+    }
+}
 
 void* allocate(std::size_t size) {
     void* p = std::malloc(size == 0 ? 1 : size);
     if (p == nullptr)
         throw std::bad_alloc();
-    liveBytes.fetch_add(static_cast<long long>(malloc_usable_size(p)), std::memory_order_relaxed);
+    const auto bytes = static_cast<long long>(malloc_usable_size(p));
+    raisePeak(liveBytes.fetch_add(bytes, std::memory_order_relaxed) + bytes);
     allocationCount.fetch_add(1, std::memory_order_relaxed);
     return p;
 }
@@ -71,6 +79,12 @@ long long heapLiveBytes() {
 }
 long long heapAllocations() {
     return allocationCount.load(std::memory_order_relaxed);
+}
+long long heapPeakBytes() {
+    return peakBytes.load(std::memory_order_relaxed);
+}
+void resetHeapPeak() {
+    peakBytes.store(heapLiveBytes(), std::memory_order_relaxed);
 }
 
 } // namespace estimating_bench

@@ -6,5 +6,8 @@ namespace estimating_bench {
 
 long long heapLiveBytes();
 long long heapAllocations();
+// The most the heap held since the last resetHeapPeak.
+long long heapPeakBytes();
+void resetHeapPeak();
 
 } // namespace estimating_bench

@@ -221,7 +221,9 @@ struct Builder {
             for (int k = 0; k < more; ++k)
                 addLine(c, sharedCompound(1 + rng.below(depth - 1)), lineQuantity());
         }
-        while (static_cast<int>(c.lines.size()) < lines && shape.primaries > 0)
+        for (int attempt = 0;
+             attempt < lines * 4 && static_cast<int>(c.lines.size()) < lines && shape.primaries > 0;
+             ++attempt)
             addLine(c, randomPrimary(), lineQuantity());
         if (shape.danglingLines && rng.chance(0.05))
             c.lines.push_back(danglingLine(c.code));

@@ -61,6 +61,38 @@ PriceResult ComputePrice(const TInsumoCompuesto& input) {
     return result;
 }
 
+bool UsesCode(const TInsumoCompuesto& input, const std::string& code) {
+    if (input.Code() == code)
+        return true;
+    for (const auto& line : input.Items().List()) {
+        if (line->Kind != estimating::kKindCompound || line->Insumo == nullptr)
+            continue;
+        if (line->Code == code)
+            return true;
+        const TInsumoCompuesto* sub = line->Insumo->AsCompuesto();
+        if (sub != nullptr ? UsesCode(*sub, code) : line->Insumo->Code() == code)
+            return true;
+    }
+    return false;
+}
+
+bool ContainsBudget(const TInsumoCompuesto& input, const std::string& code) {
+    if (input.Code() == code)
+        return true;
+    for (const auto& line : input.Items().List()) {
+        const bool budgetLine = line->SubKind == estimating::kSubKindBudget ||
+                                line->SubKind == estimating::kSubKindDivision;
+        if (!budgetLine || line->Insumo == nullptr)
+            continue;
+        if (line->Code == code)
+            return true;
+        const TInsumoCompuesto* sub = line->Insumo->AsCompuesto();
+        if (sub != nullptr ? ContainsBudget(*sub, code) : line->Insumo->Code() == code)
+            return true;
+    }
+    return false;
+}
+
 TInsumo* FindByCode(const estimating::TInsumos& collection, const std::string& code) {
     for (const auto& entry : collection.List())
         if (entry->Code() == code)

@@ -33,6 +33,11 @@ struct PriceResult {
 };
 PriceResult ComputePrice(const estimating::TInsumoCompuesto& input);
 
+// Whether the input has the code or reaches it through kind-1 lines (UsesCode), or through
+// budget and division lines (ContainsBudget), by plain recursion.
+bool UsesCode(const estimating::TInsumoCompuesto& input, const std::string& code);
+bool ContainsBudget(const estimating::TInsumoCompuesto& input, const std::string& code);
+
 // The first entry with the code, found by walking the collection.
 estimating::TInsumo* FindByCode(const estimating::TInsumos& collection, const std::string& code);
 
