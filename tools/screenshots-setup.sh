@@ -22,23 +22,20 @@ trap 'rm -rf "$work"' EXIT
 "$build/tests/setup_engine/make_sample_package" "$work/package"
 cp "$build/src/setup/wizard/setup" "$work/package/setup"
 
-run_in_xvfb() {
-  local screens=$1 package=$2 out=$3 windows=$4
-  OBRAVEL_WINROOT="$windows/walk" "$screens" "$package" "$out"
-  # The program itself, as a user starts it; its first page as the screen shows it.
-  OBRAVEL_WINROOT="$windows/program" "$package/setup" &
-  local pid=$!
-  sleep 3
-  if command -v import >/dev/null; then
-    import -window root "$out/00-setup-program.png"
-    echo "$out/00-setup-program.png"
-  fi
-  kill "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
-}
-export -f run_in_xvfb
+# Runs inside Xvfb: the wizard's pages, then the program itself as a user starts it.
+cat >"$work/inside.sh" <<'INSIDE'
+set -u
+screens=$1 package=$2 out=$3 windows=$4
+OBRAVEL_WINROOT="$windows/walk" "$screens" "$package" "$out"
+OBRAVEL_WINROOT="$windows/program" "$package/setup" &
+pid=$!
+sleep 3
+import -window root "$out/00-setup-program.png" && echo "$out/00-setup-program.png"
+kill "$pid" 2>/dev/null
+wait "$pid" 2>/dev/null
+exit 0
+INSIDE
 
-xvfb-run -a -s "-screen 0 640x480x24" \
-  bash -c 'run_in_xvfb "$@"' _ "$build/tests/setup_wizard/setup_wizard_screens" \
-  "$work/package" "$PWD/$out" "$work/windows"
+xvfb-run -a -s "-screen 0 640x480x24" bash "$work/inside.sh" \
+  "$build/tests/setup_wizard/setup_wizard_screens" "$work/package" "$PWD/$out" "$work/windows"
 echo "Screenshots in $out"

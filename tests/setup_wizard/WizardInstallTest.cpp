@@ -217,3 +217,31 @@ TEST_F(SetupWizard, UnattendedOnUnsupportedWindowsEnds) {
     EXPECT_FALSE(form->installer().IsWorkerRunning());
     EXPECT_FALSE(winplatform::current().paths().folderExists("C:\\Program Files\\Sample"));
 }
+
+TEST_F(SetupWizard, FailedStepShowsItsReasonOnTheErrorPage) {
+    // A file where the package wants a folder: the help file cannot be written.
+    windows.writeFile("C:\\Program Files\\Sample\\help", "in the way");
+    seam.expectMessage("Destination Directory already exists.", Answer::Yes);
+    Start(BasicPackage());
+    GoToComponents();
+    InstallToTheEnd();
+    EXPECT_EQ(page(), Page::Error);
+    EXPECT_EQ(form->installer().GetStatus(), setup::TInstaller::StatusFailed);
+    EXPECT_EQ(title(), "Installation Failed");
+    EXPECT_EQ(form->LError->text(), form->installer().FailureReason);
+    EXPECT_FALSE(form->LError->text().isEmpty());
+    EXPECT_EQ(form->BEnd->text(), "&Close");
+    form->BEnd->click();
+    EXPECT_TRUE(form->Closed());
+    EXPECT_EQ(form->ExitCode(), 1);
+}
+
+TEST_F(SetupWizard, UnattendedFailedStepSaysWhyAndCloses) {
+    windows.writeFile("C:\\Program Files\\Sample\\help", "in the way");
+    seam.expectMessage("Unattended Setup failed!\r\n");
+    Start(BasicPackage(), {"/u"});
+    ASSERT_TRUE(WaitFor([&] { return form->Closed(); }));
+    EXPECT_EQ(form->ExitCode(), 1);
+    ASSERT_EQ(seam.messages.size(), 1u);
+    EXPECT_TRUE(seam.messages[0].text.endsWith(form->installer().FailureReason));
+}

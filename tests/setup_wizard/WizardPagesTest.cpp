@@ -337,3 +337,15 @@ TEST_F(SetupWizard, UnsupportedWindowsShowsTheErrorPage) {
     form->BEnd->click(); // no Cancel question and no restart question
     EXPECT_TRUE(form->Closed());
 }
+
+TEST_F(SetupWizard, TextsFitTheirLabels) {
+    Start(BasicPackage());
+    for (QLabel* label : form->findChildren<QLabel*>()) {
+        if (label->text().isEmpty() || label->wordWrap())
+            continue;
+        const int needed = QFontMetrics(label->font()).horizontalAdvance(label->text());
+        EXPECT_LE(needed, label->width())
+            << label->objectName().toStdString() << " \"" << label->text().toStdString() << "\" "
+            << QFontInfo(label->font()).family().toStdString();
+    }
+}

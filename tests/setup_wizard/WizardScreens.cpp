@@ -105,7 +105,10 @@ void walkThroughAnInstall(const QString& packageDir, Camera& camera) {
     camera.shoot(form, "05-about");
     form.Button1Click();
     form.Button2->click();
+    // Held at its next stopping point, so that the page shows an installation under way.
+    form.installer().SuspendWorker();
     camera.shoot(form, "06-installing");
+    form.installer().ResumeWorker();
     waitFor([&] { return form.CurrentPage() != TMainForm::Install; });
     camera.shoot(form, form.CurrentPage() == TMainForm::Done ? "07-done" : "07-error");
     form.BEnd->click();
@@ -115,7 +118,7 @@ void walkToADiskSpaceFailure(const QString& packageDir, Camera& camera) {
     auto* root = dynamic_cast<winplatform::RootPlatform*>(&winplatform::current());
     if (!root)
         return;
-    root->setFreeSpace('C', 0);
+    root->setFreeSpace('C', 10);
     TMainForm form(TMainForm::StartUp{{}, packageDir});
     if (form.Ended())
         return;

@@ -8,7 +8,7 @@ namespace setup_main::art {
 
 enum class Motif { Welcome, Licence, Folder, Components, Done, Failure };
 
-inline constexpr int PictureWidth = 120;
+inline constexpr int PictureWidth = 110;
 inline constexpr int PictureHeight = 221;
 
 QPixmap pagePicture(Motif motif);

@@ -48,8 +48,8 @@ constexpr int HeaderHeight = 57;
 constexpr int SeparatorHeight = 2;
 constexpr int NavBarHeight = 57;
 constexpr int PageHeight = ClientHeight - HeaderHeight - SeparatorHeight - NavBarHeight;
-constexpr int TextLeft = 140;
-constexpr int TextWidth = 344;
+constexpr int TextLeft = 126;
+constexpr int TextWidth = 358;
 // A licence longer than this is no licence text but a damaged package.
 constexpr qint64 MaxLicenceBytes = 16 * 1024 * 1024;
 
@@ -241,7 +241,7 @@ void TMainForm::BuildForm() {
     AddText(page, QStringLiteral("Destination Directory:"), TextLeft, 62);
     EDest = new QLineEdit(QStringLiteral("C:\\Program Files\\Default"), page);
     EDest->setObjectName(QStringLiteral("EDest"));
-    EDest->setGeometry(TextLeft, 80, 262, 21);
+    EDest->setGeometry(TextLeft, 80, 276, 21);
     Button4 = new QPushButton(QStringLiteral("Browse..."), page);
     Button4->setObjectName(QStringLiteral("Button4"));
     Button4->setGeometry(408, 79, 75, 23);
@@ -312,6 +312,7 @@ void TMainForm::BuildForm() {
     Label30 = AddText(page, MakerWebsite, TextLeft, 128);
     Label30->setObjectName(QStringLiteral("Label30"));
     makeLink(Label30);
+    Label30->adjustSize();
     Button1 = new QPushButton(QStringLiteral("&OK"), page);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setGeometry(408, 204, 75, 23);
@@ -696,6 +697,7 @@ void TMainForm::Label2Click() {
         header.Website.isEmpty() ||
         header.Website.compare(QLatin1String("http://"), Qt::CaseInsensitive) == 0;
     LAppWebsite->setText(noAddress ? QString() : header.Website);
+    LAppWebsite->adjustSize(); // only the address itself is the link
     PageBeforeAbout = CurrentPage();
     ShowPage(About);
 }

@@ -135,7 +135,7 @@ protected:
 private:
     void BuildForm();
     QWidget* AddPage(const char* name);
-    QLabel* AddText(QWidget* page, const QString& text, int x, int y, int width = 340);
+    QLabel* AddText(QWidget* page, const QString& text, int x, int y, int width = 360);
     void BindHandlers();
     void ShowPage(Page page);
     void ShowPageWithHeader(Page page);
