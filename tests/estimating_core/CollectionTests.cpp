@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <tuple>
 
 namespace estimating {
 namespace {
@@ -251,6 +252,31 @@ TEST(EstCoreInsumos, DeletingABudgetClearsDivisionOwnersAndSubBudgetLines) {
     EXPECT_TRUE(std::holds_alternative<std::monostate>(division->Owner()));
     EXPECT_EQ(other->Items().Count(), 0); // same collection: purged at once
     EXPECT_EQ(doc.Budgets.Count(), 2);
+}
+
+TEST(EstCoreDocument, PurgeBudgetItemsRemovesOnlyMissingPrimariesAndCompounds) {
+    TDocument doc;
+    TInsumo* p = AddPrimary(doc.Primaries);
+    TInsumoCompuesto* c = AddCompound(doc.Compounds);
+    TInsumoCompuesto* b = AddCompound(doc.Budgets, kSubKindBudget);
+    Use(*b, *p);
+    Use(*b, *c);
+    for (auto [kind, subKind, code] : {std::tuple{kKindPrimary, kSubKindNone, "S000404"},
+                                       std::tuple{kKindCompound, kSubKindCompound, "C000404"},
+                                       std::tuple{kKindCompound, kSubKindBudget, "P000404"},
+                                       std::tuple{kKindCompound, kSubKindDivision, "D000404"}}) {
+        TItem line;
+        line.Kind = kind;
+        line.SubKind = subKind;
+        line.Code = code;
+        b->Items().Add(line);
+    }
+    doc.PurgeBudgetItems();
+    std::vector<std::string> kept;
+    for (const auto& line : b->Items().List()) {
+        kept.push_back(line->Code);
+    }
+    EXPECT_EQ(kept, (std::vector<std::string>{p->Code(), c->Code(), "P000404", "D000404"}));
 }
 
 TEST(EstCoreInsumos, PurgeDeletedKeepsUnlinkedLines) {
