@@ -4,6 +4,7 @@
 #include "AppHelp.h"
 #include "Database.h"
 #include "Frame2.h"
+#include "ItemGrid.h"
 #include "MyStrings.h"
 #include "MyUtils.h"
 #include "PresupuestosFrm.h"
@@ -25,7 +26,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
-#include <QTableWidget>
+#include <QTableView>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -60,8 +61,6 @@ QString fixed(double value, int width, int decimals) {
 const QString kDatabasePrefix = QStringLiteral("Database : ");
 
 enum TreeImage { ImgContainer = 0, ImgLine = 2 };
-
-constexpr int kGridColumns = 7;
 
 // Counts nested fills so that the widgets' change signals of our own making are not taken for
 // the user's.
@@ -245,17 +244,23 @@ void TMainForm::BuildClientArea() {
     Splitter1->setStretchFactor(1, 1);
     Splitter1->setSizes({337, 463});
 
-    gridItems = new QTableWidget(Splitter2);
+    gridItems = new QTableView(Splitter2);
     gridItems->setObjectName(QStringLiteral("gridItems"));
+    GridModel = new TItemGridModel(gridItems);
+    gridItems->setModel(GridModel);
     QFont mono(QStringLiteral("Courier New"));
     mono.setStyleHint(QFont::TypeWriter);
     mono.setFixedPitch(true);
+    mono.setPointSize(9);
     gridItems->setFont(mono);
+    gridItems->setTextElideMode(Qt::ElideNone);
     gridItems->verticalHeader()->hide();
     gridItems->verticalHeader()->setDefaultSectionSize(18);
     gridItems->setEditTriggers(QAbstractItemView::NoEditTriggers);
     gridItems->setSelectionBehavior(QAbstractItemView::SelectRows);
     gridItems->setWordWrap(false);
+    gridItems->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    gridItems->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     Splitter2->addWidget(Splitter1);
     Splitter2->addWidget(gridItems);
     Splitter2->setStretchFactor(0, 1);
@@ -564,8 +569,7 @@ void TMainForm::ShowBudget(TInsumoCompuesto* budget) {
     CurrentBudgetCode = budget->Code();
     RootAdded = false;
     FillBudgetTree();
-    ShowItemDetails();
-    FillItemGrid();
+    ShowSelection();
 }
 
 void TMainForm::FillBudgetTree() {
@@ -663,8 +667,7 @@ void TMainForm::RefreshTree() {
         });
     }
     // The panel and the grid follow the root, which is now the selected node.
-    ShowItemDetails();
-    FillItemGrid();
+    ShowSelection();
     setUpdatesEnabled(true);
     UpdateSaveButton();
 }
@@ -719,8 +722,7 @@ void TMainForm::NodeSelected(TTreeNode* node) {
         return;
     SelectedInsumo = line->Insumo;
     SetNodeCommands(node);
-    ShowItemDetails();
-    FillItemGrid();
+    ShowSelection();
 }
 
 void TMainForm::DisableNodeCommands() {
@@ -772,10 +774,14 @@ void TMainForm::ClearDetails() {
 }
 
 void TMainForm::ShowItemDetails() {
+    ShowDetails();
+}
+
+std::optional<double> TMainForm::ShowDetails() {
     ClearDetails();
     TTreeNode* node = SelectedNode();
     if (!SelectedInsumo || !node || !node->Line->Insumo)
-        return;
+        return std::nullopt;
     const TItem& line = *node->Line;
     TInsumo& input = *line.Insumo;
     const double quantity = line.Quantity;
@@ -788,19 +794,27 @@ void TMainForm::ShowItemDetails() {
     frame1->stPU->setText(fixed(price, 0, 2));
     frame1->stTotal->setText(fixed(quantity * price, 0, 2));
     if (!compound)
-        return;
+        return std::nullopt;
     const auto& amounts = compound->CostAmounts();
     for (int k = 0; k < kCostTypeCount; ++k)
         frame1->costAmount(k)->setText(fixed(amounts[k] * quantity, 0, 2));
-    if (!(price > 0 && quantity > 0))
-        return;
-    const int canvasWidth = frame1->shCanvas->width();
-    for (int k = 0; k < kCostTypeCount; ++k) {
-        const double share = (amounts[k] * quantity) / (price * quantity) * 100;
-        frame1->costPercent(k)->setText(fixed(share, 0, 2));
-        const double width = std::clamp(canvasWidth * share / 100, 0.0, double(canvasWidth));
-        frame1->setBarWidth(k, static_cast<int>(width));
+    if (price > 0 && quantity > 0) {
+        const int canvasWidth = frame1->shCanvas->width();
+        for (int k = 0; k < kCostTypeCount; ++k) {
+            const double share = (amounts[k] * quantity) / (price * quantity) * 100;
+            frame1->costPercent(k)->setText(fixed(share, 0, 2));
+            const double width = std::clamp(canvasWidth * share / 100, 0.0, double(canvasWidth));
+            frame1->setBarWidth(k, static_cast<int>(width));
+        }
     }
+    return price;
+}
+
+void TMainForm::ShowSelection() {
+    // The panel has just exploded the selected input and worked out its price; the grid uses
+    // both as they are.
+    const std::optional<double> price = ShowDetails();
+    FillGrid(price);
 }
 
 QString TMainForm::KindText(const TItem& line) {
@@ -822,36 +836,47 @@ QString TMainForm::KindText(const TItem& line) {
 // Item grid
 
 void TMainForm::SetupItemGrid() {
-    static const char* const titles[kGridColumns] = {"Code", "Component", "Un.",  "Qty",
-                                                     "U.P:", "Tot.",      "Perc."};
-    static const int widths[kGridColumns] = {60, 320, 40, 70, 70, 90, 70};
-    gridItems->setColumnCount(kGridColumns);
-    for (int c = 0; c < kGridColumns; ++c) {
-        gridItems->setHorizontalHeaderItem(c, new QTableWidgetItem(QString::fromLatin1(titles[c])));
-        gridItems->setColumnWidth(c, widths[c]);
+    // The design widths, widened where this font would not show a whole figure.
+    const QFontMetrics metrics(gridItems->font());
+    for (int c = 0; c < TItemGridModel::ColumnCount; ++c) {
+        const int figure =
+            metrics.horizontalAdvance(QString(TItemGridModel::FigureWidth(c), QLatin1Char('0')));
+        gridItems->setColumnWidth(c, std::max(TItemGridModel::TitleWidth(c), figure + 10));
     }
     ClearItemGrid();
 }
 
 void TMainForm::ClearItemGrid() {
-    gridItems->setRowCount(0);
-    gridItems->setRowCount(1);
+    GridModel->Clear();
 }
 
 int TMainForm::GridRowCount() const {
-    return gridItems->rowCount() + 1;
+    return GridModel->RowCount() + 1;
 }
 
 QString TMainForm::GridCell(int row, int col) const {
-    if (row == 0) {
-        const QTableWidgetItem* title = gridItems->horizontalHeaderItem(col);
-        return title ? title->text() : QString();
+    if (row == 0)
+        return col >= 0 && col < TItemGridModel::ColumnCount ? TItemGridModel::Title(col)
+                                                             : QString();
+    return GridModel->CellText(row - 1, col);
+}
+
+TReportGrid TMainForm::GridCells() const {
+    TReportGrid cells;
+    for (int row = 0; row < GridRowCount(); ++row) {
+        QStringList line;
+        for (int col = 0; col < TItemGridModel::ColumnCount; ++col)
+            line.append(GridCell(row, col));
+        cells.push_back(line);
     }
-    const QTableWidgetItem* cell = gridItems->item(row - 1, col);
-    return cell ? cell->text() : QString();
+    return cells;
 }
 
 void TMainForm::FillItemGrid() {
+    FillGrid(std::nullopt);
+}
+
+void TMainForm::FillGrid(std::optional<double> selectedPrice) {
     ClearItemGrid();
     TTreeNode* node = SelectedNode();
     if (!node || node->Line->Kind != kKindCompound || !node->Line->Insumo)
@@ -860,32 +885,43 @@ void TMainForm::FillItemGrid() {
     if (!selected || selected->Items().Count() == 0)
         return;
 
-    // Worked out once, and it explodes the selected input afresh before its list is read.
+    // Worked out once per fill; it explodes the selected input afresh before its list is read.
     TGridFill fill;
     fill.SelectedQuantity = node->Line->Quantity;
-    fill.SelectedPrice = selected->ComputePrice();
+    fill.SelectedPrice = selectedPrice ? *selectedPrice : selected->ComputePrice();
 
-    std::vector<TGridSource> rows;
+    std::vector<TGridSource> sources;
     if (Explosion == 0) {
         const TItems& lines = selected->Items();
-        rows.reserve(static_cast<std::size_t>(lines.Count()));
+        sources.reserve(static_cast<std::size_t>(lines.Count()));
         for (const auto& line : lines.List())
-            rows.push_back({line->Kind, line->SubKind, line->Code, line->Quantity});
+            sources.push_back({line->Kind, line->SubKind, line->Code, line->Quantity});
     } else {
         const std::string filter = CategoryFilter.toStdString();
         for (const TItem& entry : selected->Items().Exploded()) {
             if (!filter.empty() && (!entry.Insumo || entry.Insumo->Category() != filter))
                 continue;
-            rows.push_back({entry.Kind, entry.SubKind, entry.Code, entry.Quantity});
+            sources.push_back({entry.Kind, entry.SubKind, entry.Code, entry.Quantity});
         }
     }
-    if (rows.empty())
+    if (sources.empty())
         return;
-    gridItems->setUpdatesEnabled(false);
-    gridItems->setRowCount(static_cast<int>(rows.size()));
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        FillGridRow(static_cast<int>(i) + 1, rows[i], fill);
-    gridItems->setUpdatesEnabled(true);
+    std::vector<TGridRow> rows;
+    rows.reserve(sources.size());
+    for (const TGridSource& source : sources)
+        rows.push_back(FillGridRow(source, fill));
+    GridModel->SetRows(std::move(rows));
+}
+
+// The price of a line's input from its exploded list. The explosion of the selected input that
+// comes before every fill rebuilds the lists of all the inputs it reaches, so this is the sum
+// ComputePrice would make, without exploding each line's input a second time.
+double TMainForm::PriceOfExploded(const TInsumoCompuesto& input) {
+    double total = 0.0;
+    for (const TItem& entry : input.Items().Exploded())
+        if (entry.Insumo)
+            total += entry.Insumo->Price() * entry.Quantity;
+    return total;
 }
 
 TInsumo* TMainForm::FindGridInput(const TGridSource& source) const {
@@ -896,32 +932,25 @@ TInsumo* TMainForm::FindGridInput(const TGridSource& source) const {
     return Document->Budgets.Find(source.Code);
 }
 
-void TMainForm::FillGridRow(int row, const TGridSource& source, const TGridFill& fill) {
-    auto put = [&](int col, const QString& text, bool number) {
-        auto* cell = new QTableWidgetItem(text);
-        if (number)
-            cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        gridItems->setItem(row - 1, col, cell);
-    };
+TGridRow TMainForm::FillGridRow(const TGridSource& source, const TGridFill& fill) const {
+    TGridRow row;
+    row.Blank = false;
     TInsumo* input = FindGridInput(source);
     if (!input) {
-        put(0, q(source.Code), false);
-        return;
+        row.Code = q(source.Code);
+        return row;
     }
-    put(0, q(input->Code()), false);
-    put(1, q(input->Name()), false);
-    put(2, q(input->Unit()), false);
-    const double quantity = fill.SelectedQuantity * source.Quantity;
-    put(3, fixed(quantity, 9, 3), true);
-    TInsumoCompuesto* compound = source.Kind == kKindPrimary ? nullptr : input->AsCompuesto();
-    const double price = compound ? compound->ComputePrice() : input->Price();
-    put(4, fixed(price, 9, 2), true);
-    const double total = price * quantity;
-    put(5, fixed(total, 12, 2), true);
+    row.Found = true;
+    row.Code = q(input->Code());
+    row.Name = q(input->Name());
+    row.Unit = q(input->Unit());
+    row.Quantity = fill.SelectedQuantity * source.Quantity;
+    const TInsumoCompuesto* compound = source.Kind == kKindPrimary ? nullptr : input->AsCompuesto();
+    row.Price = compound ? PriceOfExploded(*compound) : input->Price();
+    row.Total = row.Price * row.Quantity;
     const bool shares = fill.SelectedPrice > 0 && fill.SelectedQuantity > 0;
-    const double percent =
-        shares ? total / (fill.SelectedPrice * fill.SelectedQuantity) * 100 : 0.0;
-    put(6, fixed(percent, 9, 2), true);
+    row.Percent = shares ? row.Total / (fill.SelectedPrice * fill.SelectedQuantity) * 100 : 0.0;
+    return row;
 }
 
 void TMainForm::EnableCategoryButtons() {
@@ -957,7 +986,7 @@ void TMainForm::rbCategoriasClick(QObject* sender) {
 void TMainForm::frame1btnReportClick() {
     ReportForm->AddToReport(
         {CurrentBudget, SelectedInsumo, SelectedLine(), Explosion != 0, CategoryFilter},
-        ReportGridCells(*gridItems));
+        GridCells());
 }
 
 void TMainForm::frame1btnVerReporteClick() {

@@ -3,6 +3,7 @@
 // item grid of the budget shown. Other windows reach it through the global MainForm.
 
 #include "ModalSeam.h"
+#include "ReportFrm.h"
 
 #include <QIcon>
 #include <QList>
@@ -12,6 +13,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,7 +21,9 @@ class QAction;
 class QLabel;
 class QMenu;
 class QSplitter;
-class QTableWidget;
+class QTableView;
+class TItemGridModel;
+struct TGridRow;
 class QToolBar;
 class QToolButton;
 class QTreeWidget;
@@ -108,6 +112,8 @@ public:
     QString GridCell(int row, int col) const;
     // The line of the selected node (RootItem for the root), or null.
     TItem* SelectedLine() const;
+    // The whole grid, titles first, as the report takes it.
+    TReportGrid GridCells() const;
     // Enables btnSave exactly while the document has unsaved changes.
     void UpdateSaveButton();
 
@@ -164,7 +170,8 @@ public:
     QSplitter* Splitter2;
     QTreeWidget* tvPresu;
     TmyFrame* frame1;
-    QTableWidget* gridItems;
+    QTableView* gridItems;
+    TItemGridModel* GridModel;
     QLabel* StBar;
 
 protected:
@@ -202,7 +209,14 @@ private:
         double SelectedPrice = 0.0;
     };
     TInsumo* FindGridInput(const TGridSource& source) const;
-    void FillGridRow(int row, const TGridSource& source, const TGridFill& fill);
+    static double PriceOfExploded(const TInsumoCompuesto& input);
+    TGridRow FillGridRow(const TGridSource& source, const TGridFill& fill) const;
+    // The panel for the selected node; gives the selected input's price when it worked it out.
+    std::optional<double> ShowDetails();
+    // The grid for the selected node, with the selected input's price when already known.
+    void FillGrid(std::optional<double> selectedPrice);
+    // Panel and grid for the selected node, the price worked out once.
+    void ShowSelection();
 
     QList<QIcon> ImageList2;
     std::string CurrentBudgetCode;

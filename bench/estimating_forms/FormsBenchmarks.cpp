@@ -1,0 +1,178 @@
+// The main window over the large generated price database: choosing a budget (tree, panel and
+// grid) must take at most 200 ms, selecting any node at most 30 ms.
+#include "LargeDatabase.h"
+#include "Main.h"
+#include "ObravelApp.h"
+#include "PresupuestosFrm.h"
+
+#include "Database.h"
+#include "ModalSeam.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QTreeWidget>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Answers the program's questions: the file to open and the budget to choose.
+class BenchSeam final : public modal::Seam {
+public:
+    QString file;
+    QString budget;
+    modal::Answer message(const modal::Message& m) override {
+        std::fprintf(stderr, "message: %s\n", m.text.toUtf8().constData());
+        return modal::Answer::No;
+    }
+    QString inputBox(const QString&, const QString&, const QString& value) override {
+        return value;
+    }
+    std::optional<QString> openFile(const modal::FileDialog&) override { return file; }
+    std::optional<QString> saveFile(const modal::FileDialog&) override { return std::nullopt; }
+    std::optional<QString> browseFolder(const QString&, const QString&) override {
+        return std::nullopt;
+    }
+    int runModal(QDialog& dialog) override {
+        if (auto* list = qobject_cast<TPresupuestosForm*>(&dialog)) {
+            list->ChosenCode = budget;
+            list->Cancelled = 0;
+        }
+        return QDialog::Accepted;
+    }
+    void showHelp(const QString&, const QString&) override {}
+    void beep() override {}
+};
+
+BenchSeam& benchSeam() {
+    static BenchSeam seam;
+    return seam;
+}
+
+std::vector<QString>& budgetCodes() {
+    static std::vector<QString> codes;
+    return codes;
+}
+
+void chooseBudget(const QString& code) {
+    benchSeam().budget = code;
+    MainForm->OpenPresupuestosClick();
+}
+
+// Selects a node as the keyboard does, which acts as a click.
+void select(QTreeWidgetItem* node) {
+    MainForm->tvPresu->setCurrentItem(nullptr);
+    MainForm->tvPresu->setCurrentItem(node);
+}
+
+void setBreakdown(bool on) {
+    MainForm->Explosion = on ? 1 : 0;
+    MainForm->CategoryFilter.clear();
+}
+
+void BM_ChooseBudget(benchmark::State& state) {
+    setBreakdown(state.range(0) != 0);
+    std::size_t next = 0;
+    for (auto _ : state) {
+        chooseBudget(budgetCodes()[next++ % budgetCodes().size()]);
+        benchmark::DoNotOptimize(MainForm->tvPresu->topLevelItemCount());
+    }
+    state.counters["nodes"] = MainForm->tvPresu->topLevelItem(0)->childCount();
+}
+BENCHMARK(BM_ChooseBudget)->Arg(0)->Arg(1)->ArgName("breakdown")->Unit(benchmark::kMillisecond);
+
+QTreeWidgetItem* nodeOfKind(int kind) {
+    QTreeWidgetItem* root = MainForm->tvPresu->topLevelItem(0);
+    switch (kind) {
+    case 0:
+        return root;
+    case 1:
+        return root->child(0); // a division
+    default:
+        return root->child(0)->child(0); // a line inside it
+    }
+}
+
+void BM_SelectNode(benchmark::State& state) {
+    setBreakdown(state.range(1) != 0);
+    chooseBudget(budgetCodes().front());
+    QTreeWidgetItem* node = nodeOfKind(static_cast<int>(state.range(0)));
+    for (auto _ : state)
+        select(node);
+    state.SetLabel(state.range(0) == 0 ? "root" : state.range(0) == 1 ? "division" : "line");
+}
+BENCHMARK(BM_SelectNode)
+    ->ArgsProduct({{0, 1, 2}, {0, 1}})
+    ->ArgNames({"node", "breakdown"})
+    ->Unit(benchmark::kMillisecond);
+
+// For comparison: the price of the budget shown, as the panel and the grid ask for it.
+void BM_BudgetPrice(benchmark::State& state) {
+    chooseBudget(budgetCodes().front());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(MainForm->CurrentBudget->ComputePrice());
+}
+BENCHMARK(BM_BudgetPrice)->Unit(benchmark::kMillisecond);
+
+// Every node of a budget in turn: the slowest one is what the user may meet.
+void BM_SelectEveryNode(benchmark::State& state) {
+    setBreakdown(false);
+    chooseBudget(budgetCodes().front());
+    std::vector<QTreeWidgetItem*> nodes;
+    QTreeWidgetItem* root = MainForm->tvPresu->topLevelItem(0);
+    nodes.push_back(root);
+    for (int d = 0; d < root->childCount(); ++d) {
+        nodes.push_back(root->child(d));
+        for (int i = 0; i < root->child(d)->childCount(); ++i)
+            nodes.push_back(root->child(d)->child(i));
+    }
+    std::size_t next = 0;
+    for (auto _ : state)
+        select(nodes[next++ % nodes.size()]);
+    state.counters["nodes"] = static_cast<double>(nodes.size());
+}
+BENCHMARK(BM_SelectEveryNode)->Unit(benchmark::kMicrosecond);
+
+void openLargeDatabase(const fs::path& folder) {
+    fs::create_directories(folder);
+    const fs::path file = folder / "large.cdb";
+    estimating_bench::writeFile(file,
+                                estimating_bench::cdbImage(estimating_bench::generateDatabase()));
+    benchSeam().file = QString::fromStdString(file.string());
+    benchSeam().budget.clear();
+    MainForm->FileOpen();
+    for (const auto& entry : Document->Budgets.List())
+        if (entry->SubKind() == 2)
+            budgetCodes().push_back(QString::fromStdString(entry->Code()));
+    if (budgetCodes().empty())
+        throw std::runtime_error("the large database holds no budget");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    InitializeMainModule();
+    ConnectCoreToUserInterface();
+    modal::ScopedSeam seam(benchSeam());
+    CreateApplicationForms();
+    MainForm->resize(1200, 800);
+    MainForm->show();
+    const fs::path folder = fs::temp_directory_path() / "obravel-forms-bench";
+    openLargeDatabase(folder);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    DestroyApplicationForms();
+    FinalizeMainModule();
+    fs::remove_all(folder);
+    return 0;
+}
