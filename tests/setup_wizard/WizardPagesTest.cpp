@@ -317,6 +317,21 @@ TEST_F(SetupWizard, MissingPackageEndsAtOnce) {
     EXPECT_FALSE(form->isVisible());
 }
 
+TEST_F(SetupWizard, DamagedPackageEndsAtOnce) {
+    package_writer::Write(packageDir.path().toStdString(), BasicPackage());
+    QFile setupDat(packageDir.filePath("setup.dat"));
+    ASSERT_TRUE(setupDat.resize(1307));
+    seam.expectMessage("Setup Data File setup.dat invalid or damaged!");
+    StartBesideWrittenPackage();
+    EXPECT_TRUE(form->Ended());
+    EXPECT_FALSE(form->isVisible());
+    package_writer::Write(packageDir.path().toStdString(), BasicPackage());
+    ASSERT_TRUE(setupDat.resize(2000)); // the file table cut short
+    seam.expectMessage("setup.dat");
+    StartBesideWrittenPackage();
+    EXPECT_TRUE(form->Ended());
+}
+
 TEST_F(SetupWizard, UnsupportedWindowsShowsTheErrorPage) {
     ASSERT_TRUE(winplatform::setWindowsVersion(
         windows.platform().registry(), {winplatform::WindowsPlatform::Windows9x, 4, 10, 1998}));

@@ -117,7 +117,13 @@ TMainForm::TMainForm(const StartUp& startUp, QWidget* parent)
     MainForm = this;
     BuildForm();
     BindHandlers();
-    modal::guarded([this] { FormCreate(); });
+    bool created = false;
+    modal::guarded([&] {
+        FormCreate();
+        created = true;
+    });
+    if (!created) // the error has been shown; no page may run without an installer
+        EndInstaller();
 }
 
 TMainForm::~TMainForm() {

@@ -42,7 +42,7 @@ public:
     // The installer ended during start-up (a fatal package message or a failed unattended gate):
     // the window is not to be shown.
     bool Ended() const { return ended_; }
-    // The run's outcome for the program's exit code: 0 unless it failed or could not start.
+    // The program's exit code: 0 installed, 1 failed or could not start, 2 cancelled.
     int ExitCode() const { return exitCode_; }
     // Closing has been allowed.
     bool Closed() const { return closed_; }
