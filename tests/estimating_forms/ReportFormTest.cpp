@@ -188,3 +188,15 @@ TEST(ReportFile, KeepsNonAsciiTextAsUtf8) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), QByteArray("\xC3\x81rea \xE2\x80\x93 \xE2\x82\xAC\r\n\r\n"));
 }
+
+TEST_F(ReportWindow, LinesKeepNonBreakingSpacesAndSplitAtEveryLineBreak) {
+    const QString name = QString::fromUtf8("Caf\u00e9\u00a0Bar");
+    data->concrete->SetName(name.toStdString());
+    data->concrete->SetDescription("first\r\nsecond");
+    form.AddToReport(selection, grid);
+    const QStringList lines = form.Lines();
+    EXPECT_TRUE(lines.contains("   Name        : " + name));
+    EXPECT_TRUE(lines.contains("   Description : first"));
+    EXPECT_TRUE(lines.contains("second"));
+    EXPECT_EQ(lines.size(), Section().size() + 1);
+}

@@ -130,7 +130,8 @@ TDetallePresuForm::TDetallePresuForm(QWidget* parent) : QDialog(parent) {
     auto addRow = [this, grid](int row, const QString& caption, QWidget* control,
                                QWidget* percent = nullptr) {
         auto* label = new QLabel(caption, this);
-        grid->addWidget(label, row, 0, Qt::AlignRight | Qt::AlignTop);
+        const Qt::Alignment vertical = control == edtDescripcion ? Qt::AlignTop : Qt::AlignVCenter;
+        grid->addWidget(label, row, 0, Qt::AlignRight | vertical);
         grid->addWidget(control, row, 1, 1, percent ? 1 : 2);
         if (percent)
             grid->addWidget(percent, row, 2);

@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <QTableWidget>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include <numeric>
@@ -242,7 +243,9 @@ void TReportForm::ClearReport() {
 }
 
 QStringList TReportForm::Lines() const {
-    const QString text = redtReport->toPlainText();
+    // The raw text keeps non-breaking spaces, which the plain-text view turns into blanks.
+    QString text = redtReport->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, '\n').replace(QChar::LineSeparator, '\n');
     if (text.isEmpty())
         return {};
     QStringList lines = text.split('\n');
