@@ -3,6 +3,7 @@
 #include "AboutFrm.h"
 #include "AppHelp.h"
 #include "Database.h"
+#include "DetallePresuFrm.h"
 #include "Frame2.h"
 #include "ItemGrid.h"
 #include "MyStrings.h"
@@ -302,6 +303,8 @@ void TMainForm::ConnectHandlers() {
     click(btnControlPanel, &TMainForm::btnControlClick);
     click(btnHelp, &TMainForm::ContenidoClick);
     click(btnUpdateTree, &TMainForm::btnUpdateTreeClick);
+    click(btnPropiedades, &TMainForm::btnPropiedades_Click);
+    click(btnSave, &TMainForm::btnSave_Click);
     click(frame1->chkExplosion, &TMainForm::chkExplosionClick);
     click(frame1->btnReport, &TMainForm::frame1btnReportClick);
     click(frame1->btnVerReporte, &TMainForm::frame1btnVerReporteClick);
@@ -649,6 +652,29 @@ void TMainForm::btnUpdateTreeClick() {
     RefreshTree();
 }
 
+void TMainForm::btnPropiedades_Click() {
+    TDetallePresuForm dialog(this);
+    if (CurrentBudget) {
+        dialog.Budget = CurrentBudget;
+        modal::seam().runModal(dialog);
+        RootItem->Name = CurrentBudget->Name();
+        if (QTreeWidgetItem* root = tvPresu->topLevelItem(0))
+            root->setText(0, q(CurrentBudget->Name()));
+        frame1->stNombre->setText(q(CurrentBudget->Name()));
+        frame1->stUnidad->setText(q(CurrentBudget->Unit()));
+    }
+    UpdateSaveButton();
+}
+
+void TMainForm::btnSave_Click() {
+    // Without a file name (a damaged file was opened) the user chooses where to write.
+    if (Document->FileName().empty())
+        FileSaveAs();
+    else
+        Document->Save();
+    UpdateSaveButton();
+}
+
 void TMainForm::RefreshTree() {
     std::vector<bool> openStates;
     forEachNode(tvPresu, [&](TTreeNode* node) {
@@ -696,10 +722,14 @@ TItem* TMainForm::SelectedLine() const {
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == tvPresu->viewport() && event->type() == QEvent::MouseButtonPress) {
         const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
-        MouseDownX = at.x();
-        MouseDownY = at.y();
+        tvPresuMouseDown(at.x(), at.y());
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::tvPresuMouseDown(int x, int y) {
+    MouseDownX = x;
+    MouseDownY = y;
 }
 
 void TMainForm::tvPresuClick() {

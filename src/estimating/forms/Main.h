@@ -90,6 +90,9 @@ public:
     void chkExplosionClick();
     void rbCategoriasClick(QObject* sender);
     void btnUpdateTreeClick();
+    void btnPropiedades_Click();
+    void btnSave_Click();
+    void tvPresuMouseDown(int x, int y);
     void FillBudgetTree();
     void AddItemNode(TItem* line);
     void ShowItemDetails();

@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLocale>
+#include <QScreen>
 
 using namespace estimating;
 
@@ -70,6 +71,9 @@ int RunObravel(QApplication& app) {
     QApplication::setApplicationName(ApplicationTitle());
     SetApplicationHelpFile(QStringLiteral("Help.hlp"));
     CreateApplicationForms();
+    // Centred for when the user restores it from maximised.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        MainForm->move(screen->availableGeometry().center() - MainForm->rect().center());
     MainForm->showMaximized();
     const int rc = app.exec();
     DestroyApplicationForms();
