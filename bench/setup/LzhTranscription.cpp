@@ -18,30 +18,40 @@ constexpr int T = N_CHAR * 2 - 1;
 constexpr int R = T - 1;
 constexpr unsigned MAX_FREQ = 0x8000;
 
-struct ByteIo {
-    virtual ~ByteIo() = default;
-    virtual std::uint16_t GetBytes(std::uint8_t* buffer, std::uint16_t requested) = 0;
-    virtual std::uint16_t PutBytes(const std::uint8_t* buffer, std::uint16_t count) = 0;
-};
-
-struct MemoryIo : ByteIo {
+// The core's callbacks are method pointers (an object and a routine), called once per byte;
+// the routines stay real calls, as they are in a coder whose callers live elsewhere.
+struct MemoryIo {
     std::span<const std::uint8_t> in;
     std::size_t pos = 0;
     std::vector<std::uint8_t>* out = nullptr;
+};
 
-    std::uint16_t GetBytes(std::uint8_t* buffer, std::uint16_t requested) override {
-        const std::size_t left = in.size() - pos;
-        const std::uint16_t actual =
-            left < requested ? static_cast<std::uint16_t>(left) : requested;
-        if (actual > 0)
-            std::memcpy(buffer, in.data() + pos, actual);
-        pos += actual;
-        return actual;
-    }
-    std::uint16_t PutBytes(const std::uint8_t* buffer, std::uint16_t count) override {
-        out->insert(out->end(), buffer, buffer + count);
-        return count;
-    }
+[[gnu::noinline]] std::uint16_t GetBytes(void* self, std::uint8_t* buffer,
+                                         std::uint16_t requested) {
+    auto& io = *static_cast<MemoryIo*>(self);
+    const std::size_t left = io.in.size() - io.pos;
+    const std::uint16_t actual = left < requested ? static_cast<std::uint16_t>(left) : requested;
+    if (actual > 0)
+        std::memcpy(buffer, io.in.data() + io.pos, actual);
+    io.pos += actual;
+    return actual;
+}
+
+[[gnu::noinline]] std::uint16_t PutBytes(void* self, const std::uint8_t* buffer,
+                                         std::uint16_t count) {
+    auto& io = *static_cast<MemoryIo*>(self);
+    io.out->insert(io.out->end(), buffer, buffer + count);
+    return count;
+}
+
+struct InputCallback {
+    void* self;
+    std::uint16_t (*routine)(void*, std::uint8_t*, std::uint16_t);
+};
+
+struct OutputCallback {
+    void* self;
+    std::uint16_t (*routine)(void*, const std::uint8_t*, std::uint16_t);
 };
 
 struct State {
@@ -66,7 +76,8 @@ struct State {
     std::uint16_t match_length = 0;
     std::uint32_t textsize = 0;
 
-    ByteIo* io = nullptr;
+    InputCallback input{};
+    OutputCallback output{};
 
     State() {
         static const int counts[6] = {1, 3, 8, 12, 24, 16};
@@ -85,11 +96,11 @@ struct State {
 
     int getc() {
         std::uint8_t b;
-        return io->GetBytes(&b, 1) == 1 ? b : -1;
+        return input.routine(input.self, &b, 1) == 1 ? b : -1;
     }
     void putc(int c) {
         std::uint8_t b = static_cast<std::uint8_t>(c);
-        io->PutBytes(&b, 1);
+        output.routine(output.self, &b, 1);
     }
 
     void InitTree() {
@@ -463,7 +474,8 @@ std::vector<std::uint8_t> Compress(std::span<const std::uint8_t> input) {
     io.in = input;
     io.out = &out;
     auto state = std::make_unique<State>();
-    state->io = &io;
+    state->input = {&io, GetBytes};
+    state->output = {&io, PutBytes};
     state->Encode();
     for (int i = 0; i < 4; i++)
         out.push_back(static_cast<std::uint8_t>(state->textsize >> (8 * i)));
@@ -487,7 +499,8 @@ std::vector<Symbol> DecodeSymbols(std::span<const std::uint8_t> stream) {
     MemoryIo io;
     io.in = stream;
     auto state = std::make_unique<State>();
-    state->io = &io;
+    state->input = {&io, GetBytes};
+    state->output = {&io, PutBytes};
     return state->DecodeSymbols(TrailerOf(stream));
 }
 
@@ -500,7 +513,8 @@ bool Decompress(std::span<const std::uint8_t> stream, std::vector<std::uint8_t>&
     io.in = stream;
     io.out = &output;
     auto state = std::make_unique<State>();
-    state->io = &io;
+    state->input = {&io, GetBytes};
+    state->output = {&io, PutBytes};
     state->Decode(size);
     return true;
 }

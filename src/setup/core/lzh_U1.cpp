@@ -6,7 +6,7 @@
 #include <memory>
 #include <new>
 
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(LZH_SCALAR)
 #include <emmintrin.h>
 #endif
 
@@ -101,7 +101,12 @@ public:
     void UpdateFreq(int symbol) {
         if (freq_[R] == kMaxFrequency)
             Reconst();
-        int c = parent_[symbol + T];
+        ClimbFrom(parent_[symbol + T]);
+    }
+
+    // From node c up to and including the root; a parent 0 ends the climb, as in the classic
+    // loop.
+    void ClimbFrom(int c) {
         do {
             const unsigned k = ++freq_[c];
             if (k > freq_[c + 1]) {
@@ -113,19 +118,43 @@ public:
         } while (c != 0);
     }
 
+    // UpdateFreq for a symbol whose path the caller knows: `count` nodes from the one holding
+    // the leaf (at `from`) up to the root, `Step` apart in memory. Up to the first swap the
+    // parents come from the path instead of one dependent load after the other.
+    template <int Step> void UpdateFreqAlong(int symbol, const std::int16_t* from, int count) {
+        if (freq_[R] == kMaxFrequency) {
+            UpdateFreq(symbol); // the rebuild moves every node
+            return;
+        }
+        for (int i = 0; i < count; ++i) {
+            const int c = from[i * Step];
+            if (c == 0 && i > 0)
+                return; // a parent 0 ends the climb, as in the classic loop
+            const unsigned k = ++freq_[c];
+            if (k > freq_[c + 1]) {
+                const int l = LastBelow(c + 2, k);
+                SwapNodes(c, l, k);
+                if (parent_[l] != 0)
+                    ClimbFrom(parent_[l]);
+                return;
+            }
+        }
+    }
+
     // Bits of the symbol's code from the root down, left-aligned; gives the length, or 0 when
-    // the code is longer than 64 bits.
-    int CodeOf(int symbol, std::uint64_t& code) const {
+    // the code is longer than 64 bits. `path` gets the nodes from the leaf's up to the root.
+    int CodeOf(int symbol, std::uint64_t& code, std::int16_t* path) const {
         std::uint64_t bits = 0;
         int length = 0;
-        for (int k = parent_[symbol + T]; k != R; k = parent_[k]) {
-            if (length == 64)
-                return 0;
+        int k = parent_[symbol + T];
+        for (; k != R; k = parent_[k]) {
+            path[length] = static_cast<std::int16_t>(k);
             bits = (bits >> 1) | (static_cast<std::uint64_t>(k & 1) << 63);
             ++length;
         }
+        path[length] = static_cast<std::int16_t>(R);
         code = bits;
-        return length;
+        return length <= 64 ? length : 0;
     }
 
     int RootChild() const { return child_[R]; }
@@ -137,7 +166,7 @@ private:
     // 0xFFFF at T stops the scan.
     int LastBelow(int from, unsigned k) const {
         int j = from;
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(LZH_SCALAR)
         const __m128i limit = _mm_set1_epi16(static_cast<short>(k - 1));
         const __m128i zero = _mm_setzero_si128();
         for (;;) {
@@ -275,57 +304,45 @@ private:
 
 // ---- bit input and output ------------------------------------------------------------------
 
+struct TBitState {
+    std::uint64_t buffer; // the next bits, most significant first
+    int count;            // how many of them are valid
+};
+
 class TBitReader {
 public:
     explicit TBitReader(TLzhInput& input) : bytes_(input) {}
 
-    // Makes at least 56 bits available; past the end of the input they are zero.
-    void Refill() {
-        while (count_ <= 56) {
+    // Gives at least 56 valid bits; past the end of the input they are zero.
+    TBitState Refill(TBitState s) {
+        while (s.count <= 56) {
             if (avail_ >= 8) {
                 std::uint64_t v;
                 std::memcpy(&v, next_, 8);
                 if constexpr (std::endian::native == std::endian::little)
                     v = __builtin_bswap64(v);
-                buffer_ |= v >> count_;
-                const int taken = (63 - count_) >> 3;
+                s.buffer |= v >> s.count;
+                const int taken = (63 - s.count) >> 3;
                 next_ += taken;
                 avail_ -= static_cast<std::size_t>(taken);
-                count_ |= 56;
-                return;
+                s.count |= 56;
+                return s;
             }
             if (avail_ == 0 && (avail_ = bytes_.Take(next_, kBlock)) == 0) {
-                count_ = 64; // the zero bits below the held ones
-                return;
+                s.count = 64; // the zero bits below the held ones
+                return s;
             }
-            buffer_ |= static_cast<std::uint64_t>(*next_++) << (56 - count_);
+            s.buffer |= static_cast<std::uint64_t>(*next_++) << (56 - s.count);
             --avail_;
-            count_ += 8;
+            s.count += 8;
         }
-    }
-
-    int GetBit() {
-        if (count_ == 0)
-            Refill();
-        const int bit = static_cast<int>(buffer_ >> 63);
-        buffer_ <<= 1;
-        --count_;
-        return bit;
-    }
-
-    std::uint64_t Peek() const { return buffer_; }
-    int Available() const { return count_; }
-    void Skip(int n) {
-        buffer_ <<= n;
-        count_ -= n;
+        return s;
     }
 
 private:
     TBlockReader bytes_;
     const std::uint8_t* next_ = nullptr;
     std::size_t avail_ = 0;
-    std::uint64_t buffer_ = 0;
-    int count_ = 0;
 };
 
 class TBitWriter {
@@ -529,12 +546,14 @@ private:
 
     void EncodeChar(int symbol) {
         std::uint64_t code = 0;
-        const int length = tree_.CodeOf(symbol, code);
-        if (length > 0)
+        const int length = tree_.CodeOf(symbol, code, path_);
+        if (length > 0) {
             bits_.PutCode(length, code);
-        else
+            tree_.UpdateFreqAlong<1>(symbol, path_, length + 1);
+        } else {
             PutLongCode(symbol);
-        tree_.UpdateFreq(symbol);
+            tree_.UpdateFreq(symbol);
+        }
     }
 
     // A code too long for one word: collect the path and emit it root first, bit by bit.
@@ -565,6 +584,7 @@ private:
     TBlockReader input_;
     int matchPosition_ = 0;
     int matchLength_ = 0;
+    std::int16_t path_[T + 1];
 };
 
 // ---- decoder -------------------------------------------------------------------------------
@@ -572,71 +592,88 @@ private:
 class TDecoder {
 public:
     TDecoder(TLzhTables& t, TLzhOutput& output, TLzhInput& input)
-        : text_(t.TextBuf), tree_(t), bits_(input), out_(output) {}
+        : text_(t.TextBuf), tree_(t), input_(input), output_(output) {}
 
+    // The hot state lives in locals: stores through byte pointers would otherwise force every
+    // member back to memory.
     void LZHUnpack(std::int64_t count) {
-        tree_.StartHuff();
-        std::memset(text_, kRingPreset, kStartPosition);
+        THuffTree tree = tree_;
+        tree.StartHuff();
+        std::uint8_t* const text = text_;
+        std::memset(text, kRingPreset, kStartPosition);
+        const PositionTables& pt = positionTables();
+        TBitState bits{};
+        std::int16_t path[T + 1];
+        path[0] = R;
         int r = kStartPosition;
-        std::int64_t produced = 0;
-        while (produced < count) {
-            out_.Reserve(F);
-            std::uint8_t* out = out_.Cursor();
-            const int symbol = DecodeChar();
+        std::uint8_t* out = block_;
+        std::uint8_t* const outEnd = block_ + kBlock - F;
+        while (count > 0) {
+            if (out > outEnd)
+                out = Flush(out);
+            if (bits.count < 40)
+                bits = input_.Refill(bits);
+            int c = tree.RootChild();
+            int depth = 0;
+            while (c < T) {
+                if (bits.count == 0)
+                    bits = input_.Refill(bits);
+                const int node = c + static_cast<int>(bits.buffer >> 63);
+                path[++depth] = static_cast<std::int16_t>(node);
+                c = tree.Child(node);
+                bits.buffer <<= 1;
+                --bits.count;
+            }
+            const int symbol = c - T;
+            tree.UpdateFreqAlong<-1>(symbol, path + depth, depth + 1);
             if (symbol < 256) {
-                out[0] = static_cast<std::uint8_t>(symbol);
-                text_[r] = static_cast<std::uint8_t>(symbol);
+                *out++ = static_cast<std::uint8_t>(symbol);
+                text[r] = static_cast<std::uint8_t>(symbol);
                 r = (r + 1) & kRingMask;
-                out_.Advance(1);
-                ++produced;
+                --count;
                 continue;
             }
-            const int start = (r - DecodePosition() - 1) & kRingMask;
-            const int length =
-                static_cast<int>(std::min<std::int64_t>(symbol - 253, count - produced));
-            for (int k = 0; k < length; ++k) {
-                const std::uint8_t b = text_[(start + k) & kRingMask];
-                out[k] = b;
-                text_[r] = b;
-                r = (r + 1) & kRingMask;
-            }
-            out_.Advance(static_cast<std::size_t>(length));
-            produced += length;
+            const unsigned first = static_cast<unsigned>(bits.buffer >> 56);
+            const int extra = pt.d_len[first] - 2;
+            const unsigned low = static_cast<unsigned>(bits.buffer >> (56 - extra)) & 63;
+            bits.buffer <<= 8 + extra;
+            bits.count -= 8 + extra;
+            const int position = static_cast<int>((unsigned{pt.d_code[first]} << 6) | low);
+            const int length = static_cast<int>(std::min<std::int64_t>(symbol - 253, count));
+            CopyMatch(text, (r - position - 1) & kRingMask, r, length, out);
+            r = (r + length) & kRingMask;
+            out += length;
+            count -= length;
         }
-        out_.Flush();
+        Flush(out);
     }
 
 private:
-    int DecodeChar() {
-        if (bits_.Available() < 32)
-            bits_.Refill();
-        int c = tree_.RootChild();
-        while (c < T) {
-            if (bits_.Available() == 0)
-                bits_.Refill();
-            c = tree_.Child(c + static_cast<int>(bits_.Peek() >> 63));
-            bits_.Skip(1);
+    static void CopyMatch(std::uint8_t* text, int start, int r, int length, std::uint8_t* out) {
+        if (start + length <= N && r + length <= N) {
+            // Byte by byte: the source may overlap the bytes being written.
+            for (int k = 0; k < length; ++k)
+                out[k] = text[r + k] = text[start + k];
+            return;
         }
-        const int symbol = c - T;
-        tree_.UpdateFreq(symbol);
-        return symbol;
+        for (int k = 0; k < length; ++k) {
+            const std::uint8_t b = text[(start + k) & kRingMask];
+            out[k] = b;
+            text[(r + k) & kRingMask] = b;
+        }
     }
 
-    int DecodePosition() {
-        if (bits_.Available() < 14)
-            bits_.Refill();
-        const PositionTables& pt = positionTables();
-        const unsigned first = static_cast<unsigned>(bits_.Peek() >> 56);
-        const int extra = pt.d_len[first] - 2;
-        const unsigned all = static_cast<unsigned>(bits_.Peek() >> (56 - extra));
-        bits_.Skip(8 + extra);
-        return static_cast<int>((static_cast<unsigned>(pt.d_code[first]) << 6) | (all & 63));
+    std::uint8_t* Flush(std::uint8_t* end) {
+        if (end > block_)
+            output_.PutBytes(block_, static_cast<std::uint16_t>(end - block_));
+        return block_;
     }
 
     std::uint8_t* text_;
     THuffTree tree_;
-    TBitReader bits_;
-    TBlockWriter out_;
+    TBitReader input_;
+    TLzhOutput& output_;
+    std::uint8_t block_[kBlock];
 };
 
 } // namespace
