@@ -265,3 +265,18 @@ TEST_F(MainFormTest, NewDatabaseEmptiesTheTreeAndResetsTheCommands) {
     expectCommands(form, {false, false, false, false, false, false}, "after New");
     EXPECT_FALSE(form->btnClonar->isEnabled());
 }
+
+TEST_F(MainFormTest, APressThatEndsOnAnotherNodeStillShowsTheSelectedNode) {
+    ScriptedSeam seam;
+    openSample(seam);
+    showForm();
+    QWidget* viewport = form->tvPresu->viewport();
+    const QPoint wall = form->tvPresu->visualItemRect(node({"Wall"})).center();
+    const QPoint roof = form->tvPresu->visualItemRect(node({"Roof"})).center();
+    QTest::mousePress(viewport, Qt::LeftButton, {}, wall);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, roof);
+    QApplication::processEvents();
+    EXPECT_EQ(form->tvPresu->currentItem(), node({"Wall"}));
+    EXPECT_EQ(form->frame1->stNombre->text(), "Wall");
+    expectCommands(form, {false, true, false, true, true, true}, "pressed, released elsewhere");
+}

@@ -28,6 +28,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTableView>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -401,6 +402,7 @@ bool TMainForm::ConfirmOverwrite(const QString& fileName) {
 }
 
 void TMainForm::EmptyBudgetView() {
+    ShownNode = nullptr;
     {
         const QSignalBlocker blocker(tvPresu);
         tvPresu->clear();
@@ -614,6 +616,7 @@ void TMainForm::FillBudgetTree() {
     FillParentNode = nullptr;
 
     tvPresu->setCurrentItem(root);
+    ShownNode = root;
     SelectedInsumo = CurrentBudget;
     root->setExpanded(true);
     UpdateSaveButton();
@@ -724,6 +727,17 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
         const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
         tvPresuMouseDown(at.x(), at.y());
     }
+    if (watched == tvPresu->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        // A press that selected a node but ended elsewhere makes no click; the panel and the
+        // commands must still follow the node now selected.
+        QTimer::singleShot(0, this, [this] {
+            modal::guarded([&] {
+                auto* current = static_cast<TTreeNode*>(tvPresu->currentItem());
+                if (current && current != ShownNode && Filling == 0)
+                    NodeSelected(current);
+            });
+        });
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -747,6 +761,7 @@ void TMainForm::tvPresuKeySelect(QTreeWidgetItem* current) {
 }
 
 void TMainForm::NodeSelected(TTreeNode* node) {
+    ShownNode = node;
     TItem* line = node->Line;
     if (!line->Insumo)
         return;

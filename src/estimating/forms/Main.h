@@ -225,6 +225,8 @@ private:
     std::string CurrentBudgetCode;
     std::vector<TInsumoCompuesto*> DivisionPath; // divisions being filled, outermost first
     int Filling = 0;
+    // The node the panel and the commands were last set for; compared, never dereferenced.
+    const QTreeWidgetItem* ShownNode = nullptr;
 };
 
 extern TMainForm* MainForm;
