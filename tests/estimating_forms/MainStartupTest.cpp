@@ -1,6 +1,7 @@
 #include "MainFormFixture.h"
 
 #include "AppHelp.h"
+#include "MyUtils.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -117,4 +118,14 @@ TEST(DebugFormTest, ClearDoesNothingAndCloseCloses) {
     EXPECT_EQ(form.btnClose->text(), "Cerrar");
     form.btnClose->click();
     EXPECT_FALSE(form.isVisible());
+}
+
+TEST_F(MainFormTest, NumbersTakeTheDecimalMarkOfTheLocale) {
+    const QLocale pinned;
+    QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Spain));
+    ConnectCoreToUserInterface();
+    EXPECT_EQ(estimating::FormatFixed(1234.5, 0, 2), "1234,50");
+    QLocale::setDefault(pinned);
+    ConnectCoreToUserInterface();
+    EXPECT_EQ(estimating::FormatFixed(1234.5, 0, 2), "1234.50");
 }
