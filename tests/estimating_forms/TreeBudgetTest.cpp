@@ -280,3 +280,37 @@ TEST_F(MainFormTest, APressThatEndsOnAnotherNodeStillShowsTheSelectedNode) {
     EXPECT_EQ(form->frame1->stNombre->text(), "Wall");
     expectCommands(form, {false, true, false, true, true, true}, "pressed, released elsewhere");
 }
+
+TEST_F(MainFormTest, DivisionsNestedInACycleOrWithoutEndStillGiveATree) {
+    ScriptedSeam seam;
+    const QString file = path("hostile.cdb");
+    {
+        TDocument doc;
+        buildSample(doc);
+        auto* house = doc.Budgets.Find("P000001")->AsCompuesto();
+        auto* roof = doc.Budgets.Find("D000003")->AsCompuesto();
+        addLine(*roof, *roof, 1); // a division inside itself
+        TInsumoCompuesto* outer = addCompoundType(doc, 3, "Level 0", "Gl.");
+        addLine(*house, *outer, 1);
+        for (int depth = 1; depth < 1000; ++depth) {
+            TInsumoCompuesto* inner =
+                addCompoundType(doc, 3, "Level " + std::to_string(depth), "Gl.");
+            addLine(*outer, *inner, 1);
+            outer = inner;
+        }
+        doc.SetFileName(file.toStdString());
+        doc.Save();
+    }
+    seam.expectOpenFile(file);
+    expectBudgetChoice(seam, "P000001");
+    form->FileOpen();
+    ASSERT_NE(node({"Roof", "Roof"}), nullptr);
+    EXPECT_EQ(node({"Roof", "Roof"})->childCount(), 0);
+    int depth = 0;
+    for (QTreeWidgetItem* at = node({"Level 0"}); at && at->childCount() > 0; at = at->child(0))
+        ++depth;
+    EXPECT_GT(depth, 100);
+    EXPECT_LT(depth, 999);
+    click(node({"Roof"}));
+    EXPECT_EQ(form->frame1->stNombre->text(), "Roof");
+}

@@ -64,6 +64,8 @@ const QString kDatabasePrefix = QStringLiteral("Database : ");
 
 enum TreeImage { ImgContainer = 0, ImgLine = 2 };
 
+constexpr std::size_t kMaxDivisionDepth = 200;
+
 // Counts nested fills so that the widgets' change signals of our own making are not taken for
 // the user's.
 class FillGuard {
@@ -420,10 +422,10 @@ void TMainForm::EmptyBudgetView() {
 
 void TMainForm::ReplaceDocument(const QString& fileName) {
     EmptyBudgetView();
+    auto fresh = std::make_unique<TDocument>();
+    fresh->SetFileName(fileName.toStdString());
     delete Document;
-    Document = nullptr;
-    Document = new TDocument;
-    Document->SetFileName(fileName.toStdString());
+    Document = fresh.release();
 }
 
 void TMainForm::FileNew() {
@@ -636,9 +638,9 @@ void TMainForm::AddItemNode(TItem* line) {
     node->setText(0, q(line->Name));
     node->setIcon(0, ImageList2[node->Container ? ImgContainer : ImgLine]);
     FillParentNode->addChild(node);
-    // A division already being filled above this one (a damaged file) is shown but not opened
-    // again, so the fill always ends.
-    if (division &&
+    // A division already being filled above this one, or nested deeper than any real budget
+    // goes (both only in a damaged file), is shown but not opened, so the fill always ends.
+    if (division && DivisionPath.size() < kMaxDivisionDepth &&
         std::find(DivisionPath.begin(), DivisionPath.end(), division) == DivisionPath.end()) {
         DivisionPath.push_back(division);
         TItems& lines = division->Items();
