@@ -60,8 +60,9 @@ constexpr int kWordPad = 8; // lets the match search and the frequency scan read
 // The seven working tables of one run. They start zero-filled, as fixed tables would.
 struct TLzhTables {
     std::uint8_t TextBuf[N + F - 1 + kWordPad];
-    std::int16_t MatchLeft[N + 1];
-    std::int16_t MatchRight[N + 257];
+    // MatchLeft and MatchRight side by side: the left child of p at 2p, the right at 2p + 1,
+    // so the search picks a side by arithmetic instead of a branch.
+    std::int16_t MatchChildren[2 * (N + 257)];
     std::int16_t MatchParent[N + 1];
     std::uint16_t HuffFreq[T + 1 + kWordPad];
     std::int16_t HuffParent[T + kSymbolCount];
@@ -394,8 +395,8 @@ private:
 class TEncoder {
 public:
     TEncoder(TLzhTables& t, TLzhOutput& output, TLzhInput& input)
-        : text_(t.TextBuf), left_(t.MatchLeft), right_(t.MatchRight), parent_(t.MatchParent),
-          tree_(t), bits_(output), input_(input) {}
+        : text_(t.TextBuf), kids_(t.MatchChildren), parent_(t.MatchParent), tree_(t), bits_(output),
+          input_(input) {}
 
     std::uint32_t LZHPack() {
         tree_.StartHuff();
@@ -447,71 +448,97 @@ public:
 private:
     void InitTree() {
         for (int i = N + 1; i <= N + 256; ++i)
-            right_[i] = kNil;
+            Right(i) = kNil;
         for (int i = 0; i < N; ++i)
             parent_[i] = kNil;
     }
 
-    // Length of the common prefix of the strings at a and b (their first bytes are equal),
-    // at most F; `cmp` gets the difference of the first unequal bytes.
-    int CommonPrefix(const std::uint8_t* a, const std::uint8_t* b, int& cmp) const {
-        for (int i = 1; i < F; i += 8) {
-            std::uint64_t x, y;
-            std::memcpy(&x, a + i, 8);
-            std::memcpy(&y, b + i, 8);
-            if constexpr (std::endian::native == std::endian::big) {
-                x = __builtin_bswap64(x);
-                y = __builtin_bswap64(y);
-            }
-            const std::uint64_t diff = x ^ y;
-            if (diff != 0) {
-                const int at = i + std::countr_zero(diff) / 8;
-                if (at >= F)
-                    return F;
-                cmp = static_cast<int>(a[at]) - static_cast<int>(b[at]);
-                return at;
+    // Eight bytes as a big-endian number, so that comparing two words compares the strings.
+    static std::uint64_t LoadWord(const std::uint8_t* at) {
+        std::uint64_t w;
+        std::memcpy(&w, at, 8);
+        if constexpr (std::endian::native == std::endian::little)
+            w = __builtin_bswap64(w);
+        return w;
+    }
+
+    // Common prefix length (at most F) of the strings at key and b, whose first 9 bytes are
+    // equal; `side` gets 1 when key's first unequal byte is the greater (unsigned), else 0.
+    static int LongCommonPrefix(const std::uint8_t* key, const std::uint8_t* b, int& side) {
+        for (int i = 9; i < F; i += 8) {
+            const std::uint64_t x = LoadWord(key + i);
+            const std::uint64_t y = LoadWord(b + i);
+            if (x != y) {
+                side = x > y ? 1 : 0;
+                const int at = i + std::countl_zero(x ^ y) / 8;
+                return at < F ? at : F;
             }
         }
         return F;
     }
 
+    // The search walks down one tree; at each node it fetches both children and their first
+    // words before the comparison has chosen between them, which keeps the walk from waiting
+    // on two loads in a row per node.
     void InsertNode(int r) {
-        const std::uint8_t* key = &text_[r];
-        int cmp = 1;
-        int p = N + 1 + key[0];
-        right_[r] = left_[r] = kNil;
-        matchLength_ = 0;
-        for (;;) {
-            std::int16_t* link = cmp >= 0 ? &right_[p] : &left_[p];
-            if (*link == kNil) {
-                *link = static_cast<std::int16_t>(r);
-                parent_[r] = static_cast<std::int16_t>(p);
-                return;
+        const std::uint8_t* const text = text_;
+        std::int16_t* const kids = kids_;
+        const std::uint8_t* key = &text[r];
+        const std::uint64_t keyWord = LoadWord(key + 1);
+        kids[2 * r] = kids[2 * r + 1] = kNil;
+        int p = N + 1 + key[0]; // a root: its one child is on the right
+        int next = kids[2 * p + 1];
+        int side = 1;
+        int length = 0;
+        int position = matchPosition_;
+        std::uint64_t word = LoadWord(&text[next + 1]);
+        while (next != kNil) {
+            p = next;
+            const int leftChild = kids[2 * p];
+            const int rightChild = kids[2 * p + 1];
+            const std::uint64_t leftWord = LoadWord(&text[leftChild + 1]);
+            const std::uint64_t rightWord = LoadWord(&text[rightChild + 1]);
+            int i;
+            if (keyWord != word) {
+                side = keyWord > word ? 1 : 0;
+                i = 1 + std::countl_zero(keyWord ^ word) / 8;
+            } else {
+                i = LongCommonPrefix(key, &text[p], side);
             }
-            p = *link;
-            const int i = CommonPrefix(key, &text_[p], cmp);
             if (i > kThreshold) {
                 const int d = ((r - p) & kRingMask) - 1;
-                if (i > matchLength_) {
-                    matchPosition_ = d;
-                    matchLength_ = i;
-                    if (i >= F)
-                        break;
-                } else if (i == matchLength_ && d < matchPosition_) {
-                    matchPosition_ = d;
+                if (i > length) {
+                    position = d;
+                    length = i;
+                    if (i >= F) {
+                        Found(length, position);
+                        ReplaceNode(p, r);
+                        return;
+                    }
+                } else if (i == length && d < position) {
+                    position = d; // of equal lengths the nearest earlier string wins
                 }
             }
+            next = side ? rightChild : leftChild;
+            word = side ? rightWord : leftWord;
         }
-        ReplaceNode(p, r);
+        kids[2 * p + side] = static_cast<std::int16_t>(r);
+        parent_[r] = static_cast<std::int16_t>(p);
+        Found(length, position);
+    }
+
+    void Found(int length, int position) {
+        matchLength_ = length;
+        matchPosition_ = position;
     }
 
     void ReplaceNode(int p, int r) {
         parent_[r] = parent_[p];
-        left_[r] = left_[p];
-        right_[r] = right_[p];
-        parent_[left_[p]] = static_cast<std::int16_t>(r);
-        parent_[right_[p]] = static_cast<std::int16_t>(r);
-        std::int16_t* link = right_[parent_[p]] == p ? &right_[parent_[p]] : &left_[parent_[p]];
+        Left(r) = Left(p);
+        Right(r) = Right(p);
+        parent_[Left(p)] = static_cast<std::int16_t>(r);
+        parent_[Right(p)] = static_cast<std::int16_t>(r);
+        std::int16_t* link = Right(parent_[p]) == p ? &Right(parent_[p]) : &Left(parent_[p]);
         *link = static_cast<std::int16_t>(r);
         parent_[p] = kNil;
     }
@@ -520,26 +547,26 @@ private:
         if (parent_[p] == kNil)
             return;
         int q;
-        if (right_[p] == kNil) {
-            q = left_[p];
-        } else if (left_[p] == kNil) {
-            q = right_[p];
+        if (Right(p) == kNil) {
+            q = Left(p);
+        } else if (Left(p) == kNil) {
+            q = Right(p);
         } else {
-            q = left_[p];
-            if (right_[q] != kNil) {
+            q = Left(p);
+            if (Right(q) != kNil) {
                 do {
-                    q = right_[q];
-                } while (right_[q] != kNil);
-                right_[parent_[q]] = left_[q];
-                parent_[left_[q]] = parent_[q];
-                left_[q] = left_[p];
-                parent_[left_[p]] = static_cast<std::int16_t>(q);
+                    q = Right(q);
+                } while (Right(q) != kNil);
+                Right(parent_[q]) = Left(q);
+                parent_[Left(q)] = parent_[q];
+                Left(q) = Left(p);
+                parent_[Left(p)] = static_cast<std::int16_t>(q);
             }
-            right_[q] = right_[p];
-            parent_[right_[p]] = static_cast<std::int16_t>(q);
+            Right(q) = Right(p);
+            parent_[Right(p)] = static_cast<std::int16_t>(q);
         }
         parent_[q] = parent_[p];
-        std::int16_t* link = right_[parent_[p]] == p ? &right_[parent_[p]] : &left_[parent_[p]];
+        std::int16_t* link = Right(parent_[p]) == p ? &Right(parent_[p]) : &Left(parent_[p]);
         *link = static_cast<std::int16_t>(q);
         parent_[p] = kNil;
     }
@@ -576,8 +603,10 @@ private:
     }
 
     std::uint8_t* text_;
-    std::int16_t* left_;
-    std::int16_t* right_;
+    std::int16_t& Left(int p) { return kids_[2 * p]; }
+    std::int16_t& Right(int p) { return kids_[2 * p + 1]; }
+
+    std::int16_t* kids_;
     std::int16_t* parent_;
     THuffTree tree_;
     TBitWriter bits_;
