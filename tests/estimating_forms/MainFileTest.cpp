@@ -188,6 +188,7 @@ TEST_F(MainFileTest, ADamagedFileIsNeverWrittenBackWithoutChoosingAFile) {
     seam.expectOpenFile(path("damaged.cdb")).expectMessage("File reading error \r\n");
     expectBudgetListCancelled(seam);
     form->FileOpen();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(Document->Saved, 1);
     EXPECT_TRUE(Document->FileName().empty());
     EXPECT_TRUE(form->OpenPresupuestos->isEnabled());

@@ -36,8 +36,14 @@ void FinalizeMainModule() {
 }
 
 void ConnectCoreToUserInterface() {
-    SetMessageSink(
-        [](const std::string& text) { modal::showMessage(QString::fromStdString(text)); });
+    SetMessageSink([](const std::string& text) {
+        // A box shown while the busy cursor is up (a reading error) gets the normal pointer.
+        struct NormalCursor {
+            NormalCursor() { QApplication::setOverrideCursor(Qt::ArrowCursor); }
+            ~NormalCursor() { QApplication::restoreOverrideCursor(); }
+        } normal;
+        modal::showMessage(QString::fromStdString(text));
+    });
     SetBusyCursorSink([](bool busy) {
         if (busy)
             QApplication::setOverrideCursor(Qt::WaitCursor);
