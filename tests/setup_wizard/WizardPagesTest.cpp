@@ -296,6 +296,18 @@ TEST_F(SetupWizard, PartsSwitchKeepsExactlyTheNamedParts) {
     EXPECT_EQ(CheckedParts(*form), QStringList({"Samples"}));
 }
 
+TEST_F(SetupWizard, PartsSwitchWithAnEmptyOrLongList) {
+    Start(BasicPackage(), {"/p:"}); // names nothing
+    EXPECT_TRUE(CheckedParts(*form).isEmpty());
+
+    QString many;
+    for (int i = 0; i < 20000; ++i)
+        many += QStringLiteral("Name%1||").arg(i);
+    form.reset();
+    Start(BasicPackage(), {"/p:" + many + "help"});
+    EXPECT_EQ(CheckedParts(*form), QStringList({"Help"}));
+}
+
 TEST_F(SetupWizard, CloseOnTheWelcomePageAsksFirst) {
     Start(BasicPackage());
     seam.expectMessage("Are you sure you want to cancel installation?", Answer::No);

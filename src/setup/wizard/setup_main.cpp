@@ -11,7 +11,6 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,9 +18,8 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
+#include <QSet>
 #include <QStackedWidget>
-#include <QThread>
 #include <QTimer>
 
 #include <array>
@@ -518,12 +516,15 @@ void TMainForm::ParseCommandLine() {
     }
 }
 
-// Every item starts checked, so the list names exactly the items to keep checked.
+// Every item starts checked, so the list names exactly the items to keep checked. The tokens are
+// those of CountTokens and GetToken, taken in one pass: a long list must not cost its square.
 void TMainForm::CheckOnlyNamedParts(const QString& list) {
     const QChar separator = QLatin1Char('|');
-    QStringList names;
-    for (int t = 1; t <= CountTokens(list, separator); ++t)
-        names.append(GetToken(list, t, separator).toLower());
+    QStringList tokens = NormalizeList(list, separator).split(separator);
+    tokens.removeLast(); // what follows the closing separator
+    QSet<QString> names;
+    for (const QString& token : tokens)
+        names.insert(token.toLower());
     for (int i = 0; i < PartCount(); ++i)
         SetPartChecked(i, names.contains(PartText(i).toLower()));
 }
