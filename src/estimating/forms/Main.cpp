@@ -141,8 +141,7 @@ QToolButton* TMainForm::AddToolButton(const char* name, const QString& hint, int
 }
 
 void TMainForm::BuildMenus() {
-    auto action = [this](QMenu* menu, const char* name, const QString& text,
-                         const QString& hint = {}) {
+    auto action = [](QMenu* menu, const char* name, const QString& text, const QString& hint = {}) {
         QAction* a = menu->addAction(text);
         a->setObjectName(QString::fromLatin1(name));
         a->setStatusTip(hint);
