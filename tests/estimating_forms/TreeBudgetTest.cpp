@@ -314,3 +314,23 @@ TEST_F(MainFormTest, DivisionsNestedInACycleOrWithoutEndStillGiveATree) {
     click(node({"Roof"}));
     EXPECT_EQ(form->frame1->stNombre->text(), "Roof");
 }
+
+TEST_F(MainFormTest, ABudgetWithoutLinesShowsOnlyItsRoot) {
+    ScriptedSeam seam;
+    const QString file = path("bare.cdb");
+    {
+        TDocument doc;
+        buildSample(doc);
+        addCompoundType(doc, 2, "Bare", "Gl.");
+        doc.SetFileName(file.toStdString());
+        doc.Save();
+    }
+    seam.expectOpenFile(file);
+    expectBudgetChoice(seam, "P000005");
+    form->FileOpen();
+    EXPECT_EQ(root()->text(0), "Bare");
+    EXPECT_EQ(root()->childCount(), 0);
+    EXPECT_EQ(form->GridRowCount(), 2);
+    EXPECT_EQ(form->GridCell(1, 0), "");
+    EXPECT_EQ(form->frame1->stTotal->text(), "0.00");
+}
