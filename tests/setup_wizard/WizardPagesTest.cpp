@@ -52,8 +52,17 @@ TEST_F(SetupWizard, StartsOnTheWelcomePageAsDesigned) {
     EXPECT_FALSE(form->Image1->pixmap().isNull());
     EXPECT_EQ(form->Image6->pixmap().toImage(), form->Image2->pixmap().toImage());
     EXPECT_EQ(form->ProgressLabel->text(), "Creating Threads...");
+    EXPECT_EQ(form->Label1->pos(), form->Label2->pos() + QPoint(1, 1)); // engraved look
+    EXPECT_EQ(form->Label1->text(), "Tavelin");
+    EXPECT_EQ(form->Label2->text(), "Tavelin");
     EXPECT_FALSE(form->CommonSC->isChecked());
     EXPECT_EQ(CheckedParts(*form), QStringList({"Program", "Help"}));
+    // Windows XP: the version gate gives the form and its own-font labels "Tahoma".
+    EXPECT_EQ(form->font().families().value(0), "Tahoma");
+    EXPECT_EQ(form->Label3->font().families().value(0), "Tahoma");
+    EXPECT_TRUE(form->Label3->font().bold());
+    EXPECT_EQ(form->Label30->font().families().value(0), "Tahoma");
+    EXPECT_TRUE(form->Label30->font().underline());
 }
 
 TEST_F(SetupWizard, ControlsCarryUniqueNames) {
