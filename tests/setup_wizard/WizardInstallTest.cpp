@@ -245,3 +245,18 @@ TEST_F(SetupWizard, UnattendedFailedStepSaysWhyAndCloses) {
     ASSERT_EQ(seam.messages.size(), 1u);
     EXPECT_TRUE(seam.messages[0].text.endsWith(form->installer().FailureReason));
 }
+
+TEST_F(SetupWizard, OverwriteQuestionDuringAnInteractiveInstall) {
+    windows.writeFile("C:\\Program Files\\Sample\\sample.exe", "old");
+    windows.writeFile("C:\\Program Files\\Sample\\help\\sample.txt", "old help");
+    seam.expectMessage("Destination Directory already exists.", Answer::Yes)
+        .expectMessage("The File sample.exe already exists.", Answer::No)
+        .expectMessage("The File sample.txt already exists.", Answer::Yes);
+    Start(BasicPackage());
+    GoToComponents();
+    InstallToTheEnd();
+    EXPECT_EQ(page(), Page::Done);
+    EXPECT_EQ(installed("C:\\Program Files\\Sample\\sample.exe"), "old");
+    EXPECT_EQ(installed("C:\\Program Files\\Sample\\help\\sample.txt"), "help text");
+    EXPECT_EQ(seam.beeps, 1); // the overwrite question comes without one
+}
