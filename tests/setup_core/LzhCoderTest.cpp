@@ -61,6 +61,17 @@ TEST(LzhCoder, NoOutputStreamGivesFalse) {
     EXPECT_FALSE(coder.Decompress());
 }
 
+TEST(LzhCoder, MissingInputBufferCountsAsEmptyInput) {
+    TLzhMemoryStream out;
+    TCustom_lzh coder;
+    coder.InputSize = 1000;
+    coder.OutputStream = &out;
+    ASSERT_TRUE(coder.Compress());
+    EXPECT_EQ(out, setup::LzhCompress(Bytes{}));
+    EXPECT_FALSE(coder.Decompress());
+    EXPECT_TRUE(out.empty());
+}
+
 TEST(LzhCoder, CompressReplacesOldOutputAndConsumesAllInput) {
     const Bytes input = lzh_inputs::EnglishLikeText(50000);
     TLzhMemoryStream out(1000, 0xAA);

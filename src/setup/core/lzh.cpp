@@ -38,7 +38,7 @@ std::int32_t ReadInt32(const std::uint8_t* bytes) {
 } // namespace
 
 std::uint16_t TCustom_lzh::GetBytes(std::uint8_t* buffer, std::uint16_t requested) {
-    const std::int32_t left = InputSize - InputPos;
+    const std::int32_t left = InputBuffer != nullptr ? InputSize - InputPos : 0;
     const std::uint16_t actual =
         left <= 0 ? 0 : static_cast<std::uint16_t>(std::min<std::int32_t>(requested, left));
     if (actual > 0)
