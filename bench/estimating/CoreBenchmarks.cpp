@@ -104,6 +104,21 @@ void BM_ComputePrice_Literal(benchmark::State& state) {
     }
 }
 
+// What deleting a primary costs on top of the delete itself: every compound's break-down rebuilt.
+void BM_PurgeDeleted_Compounds(benchmark::State& state) {
+    TDocument& document = *fixture().document;
+    for (auto _ : state)
+        document.Compounds.PurgeDeleted();
+}
+
+// The compounds catalogue prices every compound it lists.
+void BM_ComputePrice_EveryCompound(benchmark::State& state) {
+    const TInsumos& compounds = fixture().document->Compounds;
+    for (auto _ : state)
+        for (const auto& entry : compounds.List())
+            benchmark::DoNotOptimize(entry->AsCompuesto()->ComputePrice());
+}
+
 std::vector<std::string> sampleCodes(const TInsumos& collection, int count) {
     std::vector<std::string> codes;
     std::uint64_t x = 12345;
@@ -134,6 +149,8 @@ BENCHMARK(BM_Load)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_Save)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_ComputePrice_Core)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_ComputePrice_Literal)->Unit(benchmark::kMillisecond)->Iterations(kMeasuredBudgets);
+BENCHMARK(BM_PurgeDeleted_Compounds)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ComputePrice_EveryCompound)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FindByCode_Core)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_FindByCode_Literal)->Unit(benchmark::kMicrosecond);
 
