@@ -380,21 +380,14 @@ std::string toWindows1252(std::string_view utf8) {
     out.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size();) {
         const auto lead = static_cast<unsigned char>(utf8[i]);
-        char32_t cp = lead;
-        int extra = 0;
-        if (lead >= 0xF0)
-            cp = lead & 0x07, extra = 3;
-        else if (lead >= 0xE0)
-            cp = lead & 0x0F, extra = 2;
-        else if (lead >= 0xC0)
-            cp = lead & 0x1F, extra = 1;
-        if (i + static_cast<std::size_t>(extra) >= utf8.size())
+        const std::size_t extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+        if (i + extra >= utf8.size())
             throw std::invalid_argument("truncated UTF-8");
-        for (int k = 1; k <= extra; ++k)
-            cp = (cp << 6) |
-                 (static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]) & 0x3F);
+        char32_t cp = extra == 0 ? lead : lead & (0x3F >> extra);
+        for (std::size_t k = 1; k <= extra; ++k)
+            cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
         out.push_back(windows1252Byte(cp));
-        i += static_cast<std::size_t>(extra) + 1;
+        i += extra + 1;
     }
     return out;
 }
