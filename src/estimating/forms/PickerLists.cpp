@@ -1,0 +1,62 @@
+#include "PickerLists.h"
+
+#include <QCollator>
+#include <QVariant>
+
+namespace picker_lists {
+
+namespace {
+
+constexpr int kObjectRole = Qt::UserRole;
+
+const QCollator& collator() {
+    static const QCollator sorter = [] {
+        QCollator c;
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        return c;
+    }();
+    return sorter;
+}
+
+template <class TextAt> int sortedPosition(int count, const QString& text, TextAt textAt) {
+    int low = 0;
+    int high = count;
+    while (low < high) {
+        const int mid = (low + high) / 2;
+        if (collator().compare(textAt(mid), text) <= 0)
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    return low;
+}
+
+} // namespace
+
+int InsertSorted(QComboBox& list, const QString& text, void* object) {
+    const int at = sortedPosition(list.count(), text, [&](int i) { return list.itemText(i); });
+    list.insertItem(at, text, QVariant::fromValue(object));
+    return at;
+}
+
+int InsertSorted(QListWidget& list, const QString& text, void* object) {
+    const int at = sortedPosition(list.count(), text, [&](int i) { return list.item(i)->text(); });
+    auto* row = new QListWidgetItem(text);
+    row->setData(kObjectRole, QVariant::fromValue(object));
+    list.insertItem(at, row);
+    return at;
+}
+
+void* ObjectAt(const QComboBox& list, int row) {
+    if (row < 0 || row >= list.count())
+        return nullptr;
+    return list.itemData(row).value<void*>();
+}
+
+void* ObjectAt(const QListWidget& list, int row) {
+    if (row < 0 || row >= list.count())
+        return nullptr;
+    return list.item(row)->data(kObjectRole).value<void*>();
+}
+
+} // namespace picker_lists
