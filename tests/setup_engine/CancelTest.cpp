@@ -37,8 +37,7 @@ protected:
     }
     // Starts the worker suspended, as if Cancel had been pressed at once, and answers Yes.
     void CancelAtTheFirstEndTest() {
-        installer->StartInstallThread();
-        installer->SuspendWorker();
+        installer->StartInstallThread(true);
         QThread::msleep(20);
         installer->EndWorkerAndWait();
         ProcessPendingEvents();

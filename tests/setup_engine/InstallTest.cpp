@@ -250,6 +250,28 @@ TEST_F(Install, UnreadableNumberEndsWithAReasonAndAClosedLog) {
     EXPECT_FALSE(Registry().value(0x80000001u, "Software\\Firm", "C").has_value());
 }
 
+TEST_F(Install, FileOrFolderThatCannotBeWrittenEndsWithAReason) {
+    Package p = BasicPackage();
+    p.componentNames = {"A"};
+    p.files = {{"<InstallRoot>\\ok", "A", "ok", {}, {}, {}},
+               {"<InstallRoot>\\taken", "A", "x", {}, {}, {}}};
+    Load(p);
+    QDir().mkpath(root.Host("C:\\Apps\\App\\taken"));
+    Run();
+    EXPECT_EQ(installer->GetStatus(), setup::TInstaller::StatusFailed);
+    EXPECT_EQ(wizard.errorText, "Cannot write the file C:\\Apps\\App\\taken.");
+    EXPECT_EQ(LogLines().last(), "CreateFile::C:\\Apps\\App\\ok");
+
+    p.files = {{"<InstallRoot>\\blocker\\inner.txt", "A", "x", {}, {}, {}}};
+    Load(p);
+    QDir(root.Host("C:\\Apps")).removeRecursively();
+    root.Write("C:\\Apps\\App\\blocker", "a file where a folder should be");
+    Run();
+    EXPECT_EQ(installer->GetStatus(), setup::TInstaller::StatusFailed);
+    EXPECT_TRUE(wizard.errorText.startsWith("Cannot create the folder C:\\Apps\\App\\blocker"))
+        << wizard.errorText.toStdString();
+}
+
 TEST_F(Install, InvalidRootKeyIsAFailure) {
     Package p = BasicPackage();
     p.registryEntries = {{0x12345, "Software\\Firm", "A", "1", 3}};

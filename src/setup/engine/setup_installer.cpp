@@ -119,6 +119,9 @@ bool TInstaller::FailLoading(const QString& message) {
 }
 
 bool TInstaller::LoadPackage() {
+    if (!TempDir.isEmpty())
+        if (auto host = Windows().paths().toHost(TempDir))
+            QDir(*host).removeRecursively();
     TempDir.clear();
     tables_.reset();
     ComponentNames.clear();
@@ -473,7 +476,7 @@ void TInstaller::OpenUrl(const QString& address) {
 // ---------------------------------------------------------------------------------------------
 // Worker control from the user-interface thread
 
-void TInstaller::StartInstallThread() {
+void TInstaller::StartInstallThread(bool suspended) {
     if (Worker)
         return;
     Choices choices;
@@ -484,6 +487,8 @@ void TInstaller::StartInstallThread() {
     choices_ = choices;
     Worker = std::make_unique<TInstallThread>(*this);
     WorkerRunning = 1;
+    if (suspended)
+        Worker->Suspend();
     Worker->Start();
 }
 

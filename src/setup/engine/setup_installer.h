@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <stdexcept>
 
 class QFile;
@@ -78,7 +79,9 @@ public:
     void OpenUrl(const QString& address);
 
     // The engine, from the user-interface thread.
-    void StartInstallThread();
+    // `suspended`: the worker stops at its first end test until resumed or ended, as when Cancel
+    // is pressed the moment it starts.
+    void StartInstallThread(bool suspended = false);
     // Cancel: the worker stops at its next end test until resumed.
     void SuspendWorker();
     void ResumeWorker();
@@ -148,8 +151,11 @@ private:
     void SetProgress(double position) const;
     void WriteLog(const QString& kind, const QString& argument);
     QString EnsureFolder(const QString& windowsFolder, bool logIt);
-    void InstallOneFile(const FileEntry& entry, QFile& dataPak);
-    QByteArray ReadBody(const FileEntry& entry, QFile& dataPak) const;
+    struct FileBuffers;
+    void InstallOneFile(const FileEntry& entry, const QString& hostTarget, QFile& dataPak,
+                        FileBuffers& buffers);
+    std::span<const std::uint8_t> ReadBody(const FileEntry& entry, QFile& dataPak,
+                                           FileBuffers& buffers) const;
     void WriteRegistryValue(const RegistryEntry& entry, const QString& key, const QString& name);
     void CreateShortcutFor(ShortcutEntry& entry);
     void Execute();

@@ -75,11 +75,10 @@ std::optional<double> ReadFloat(const QString& text) {
     return value;
 }
 
-std::int32_t ReadLittleInt(const QByteArray& bytes, qsizetype offset) {
-    std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i)
-        v = (v << 8) | static_cast<std::uint8_t>(bytes[offset + i]);
-    return static_cast<std::int32_t>(v);
+std::int32_t ReadLittleInt(const std::uint8_t* bytes) {
+    return static_cast<std::int32_t>(std::uint32_t(bytes[0]) | (std::uint32_t(bytes[1]) << 8) |
+                                     (std::uint32_t(bytes[2]) << 16) |
+                                     (std::uint32_t(bytes[3]) << 24));
 }
 
 } // namespace
@@ -257,13 +256,22 @@ void TInstaller::AskOverwrite() {
     }
 }
 
-QByteArray TInstaller::ReadBody(const FileEntry& entry, QFile& dataPak) const {
+// The body and its decoded form are kept between files, so a large install reuses two buffers
+// instead of asking for fresh memory for every file.
+struct TInstaller::FileBuffers {
+    std::vector<std::uint8_t> body;
+    TLzhMemoryStream decoded;
+};
+
+std::span<const std::uint8_t> TInstaller::ReadBody(const FileEntry& entry, QFile& dataPak,
+                                                   FileBuffers& buffers) const {
     const qint64 start = qint64(entry.DataOffset) - 1;
     if (start < 0 || entry.StoredSize < 0 || start + entry.StoredSize > dataPak.size() ||
         !dataPak.seek(start))
         Fail(QStringLiteral("The package holds no data for %1.").arg(CurrentTarget));
-    QByteArray body = dataPak.read(entry.StoredSize);
-    if (body.size() != entry.StoredSize)
+    std::vector<std::uint8_t>& body = buffers.body;
+    body.resize(static_cast<std::size_t>(entry.StoredSize));
+    if (dataPak.read(reinterpret_cast<char*>(body.data()), entry.StoredSize) != entry.StoredSize)
         Fail(QStringLiteral("Cannot read the data for %1 from the package.").arg(CurrentTarget));
     if (Header.FilesCompressed != 1)
         return body;
@@ -271,30 +279,36 @@ QByteArray TInstaller::ReadBody(const FileEntry& entry, QFile& dataPak) const {
     const auto damaged = [this] {
         Fail(QStringLiteral("The packed data for %1 is damaged.").arg(CurrentTarget));
     };
-    if (body.size() <= 4 || ReadLittleInt(body, body.size() - 4) != entry.InstalledSize)
+    if (body.size() <= 4 || ReadLittleInt(body.data() + body.size() - 4) != entry.InstalledSize)
         damaged();
-    TLzhMemoryStream output;
+    buffers.decoded.reserve(static_cast<std::size_t>(entry.InstalledSize));
     TCustom_lzh coder;
-    coder.InputBuffer = reinterpret_cast<const std::uint8_t*>(body.constData());
-    coder.InputSize = static_cast<std::int32_t>(body.size());
-    coder.OutputStream = &output;
+    coder.InputBuffer = body.data();
+    coder.InputSize = entry.StoredSize;
+    coder.OutputStream = &buffers.decoded;
     coder.OutputLimit = entry.InstalledSize;
-    if (!coder.Decompress() || output.size() != static_cast<std::size_t>(entry.InstalledSize))
+    if (!coder.Decompress() ||
+        buffers.decoded.size() != static_cast<std::size_t>(entry.InstalledSize))
         damaged();
-    body = QByteArray();
-    return QByteArray(reinterpret_cast<const char*>(output.data()),
-                      static_cast<qsizetype>(output.size()));
+    return buffers.decoded;
 }
 
-void TInstaller::InstallOneFile(const FileEntry& entry, QFile& dataPak) {
-    const QByteArray content = ReadBody(entry, dataPak);
-    EnsureFolder(FolderOf(CurrentTarget), true);
-    const QString host = HostPath(CurrentTarget);
-    QFile target(host);
-    if (!target.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        target.write(content) != content.size() || !target.flush())
+void TInstaller::InstallOneFile(const FileEntry& entry, const QString& hostTarget, QFile& dataPak,
+                                FileBuffers& buffers) {
+    const std::span<const std::uint8_t> content = ReadBody(entry, dataPak, buffers);
+    const QString folder = FolderOf(CurrentTarget);
+    const QFileInfo target(hostTarget);
+    if (!target.dir().exists()) {
+        if (!QDir().mkpath(target.path()))
+            Fail(QStringLiteral("Cannot create the folder %1.").arg(folder));
+        WriteLog(QStringLiteral("CreateDir::"), folder);
+    }
+    QFile file(hostTarget);
+    const auto size = static_cast<qint64>(content.size());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(reinterpret_cast<const char*>(content.data()), size) != size || !file.flush())
         Fail(QStringLiteral("Cannot write the file %1.").arg(CurrentTarget));
-    target.close();
+    file.close();
     WriteLog(QStringLiteral("CreateFile::"), CurrentTarget);
 }
 
@@ -304,6 +318,7 @@ void TInstaller::InstallFiles() {
     QFile dataPak(SourceDir + QStringLiteral("data.pak"));
     if (!dataPak.open(QIODevice::ReadOnly))
         Fail(QStringLiteral("Cannot open the package file data.pak."));
+    FileBuffers buffers;
     // Nobody is there to answer in an unattended run: existing files are replaced.
     bool yesToAll = Header.Unattended == 1;
     bool noToAll = false;
@@ -314,9 +329,10 @@ void TInstaller::InstallFiles() {
         const auto& entry = *static_cast<const FileEntry*>(files.Current());
         bool replace = yesToAll;
         if (IsComponentChecked(entry.ComponentName)) {
-            const QString target = ExpandPlaceholders(entry.TargetPath);
-            CurrentTarget = target;
-            const bool exists = Windows().paths().fileExists(target);
+            CurrentTarget = ExpandPlaceholders(entry.TargetPath);
+            // One mapping per file: the host path names the existing file whatever its case.
+            const QString host = HostPath(CurrentTarget);
+            const bool exists = QFileInfo(host).isFile();
             if (!yesToAll && !noToAll && exists) {
                 Worker->Synchronize([this] { AskOverwrite(); });
                 replace = OverwriteAnswer == AnswerYes || OverwriteAnswer == AnswerYesToAll;
@@ -324,7 +340,7 @@ void TInstaller::InstallFiles() {
                 yesToAll = OverwriteAnswer == AnswerYesToAll;
             }
             if (replace || !exists)
-                InstallOneFile(entry, dataPak);
+                InstallOneFile(entry, host, dataPak, buffers);
             SetProgress(double(i) / n * 90 + 5);
         }
         if (Terminated())
