@@ -1,0 +1,273 @@
+#include "ModificarPreciosFrm.h"
+
+#include "Componentes.h"
+#include "Database.h"
+#include "Main.h"
+#include "ModalSeam.h"
+#include "MyUtils.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include <cmath>
+#include <string>
+
+namespace {
+
+constexpr int kCodeRole = Qt::UserRole;
+
+const QString kDone = QStringLiteral("Modifications made successfully.");
+
+QString q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+QListWidgetItem* findEntry(const QListWidget& list, const QString& text) {
+    const QList<QListWidgetItem*> found = list.findItems(text, Qt::MatchFixedString);
+    return found.isEmpty() ? nullptr : found.first();
+}
+
+QListWidgetItem* appendUnchecked(QListWidget& list, const QString& text) {
+    auto* item = new QListWidgetItem(text);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+    item->setCheckState(Qt::Unchecked);
+    list.addItem(item);
+    return item;
+}
+
+void removeEntry(QListWidget& list, QListWidgetItem* item) {
+    delete list.takeItem(list.row(item));
+}
+
+QListWidget* makeCheckList(QWidget* owner, const char* name) {
+    auto* list = new QListWidget(owner);
+    list->setObjectName(QLatin1String(name));
+    list->setSortingEnabled(false);
+    return list;
+}
+
+QCheckBox* makeAllBox(QWidget* owner, const char* name) {
+    auto* box = new QCheckBox(QStringLiteral("All"), owner);
+    box->setObjectName(QLatin1String(name));
+    return box;
+}
+
+} // namespace
+
+TModificarPreciosForm::TModificarPreciosForm(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("ModificarPreciosForm"));
+    setWindowTitle(QStringLiteral("Modify primaries' prices"));
+    setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
+    BuildControls();
+    ConnectHandlers();
+    modal::guarded([this] { FormCreate(); });
+}
+
+void TModificarPreciosForm::BuildControls() {
+    auto* panel = new QGroupBox(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    rbAumento = new QRadioButton(QStringLiteral("Augment"), panel);
+    rbAumento->setObjectName(QStringLiteral("rbAumento"));
+    rbDecremento = new QRadioButton(QStringLiteral("Diminish"), panel);
+    rbDecremento->setObjectName(QStringLiteral("rbDecremento"));
+    edtPorcent = new QLineEdit(panel);
+    edtPorcent->setObjectName(QStringLiteral("edtPorcent"));
+    auto* percentLabel = new QLabel(QStringLiteral("Variation :"), panel);
+    percentLabel->setBuddy(edtPorcent);
+    auto* panelLayout = new QGridLayout(panel);
+    panelLayout->addWidget(rbAumento, 0, 0);
+    panelLayout->addWidget(rbDecremento, 0, 1);
+    panelLayout->addWidget(percentLabel, 1, 0);
+    panelLayout->addWidget(edtPorcent, 1, 1);
+
+    btnAccept = new QPushButton(QStringLiteral("Accept"), this);
+    btnAccept->setObjectName(QStringLiteral("btnAccept"));
+    btnAccept->setAutoDefault(false);
+    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    btnCancel->setAutoDefault(false);
+    auto* commands = new QVBoxLayout;
+    commands->addWidget(btnAccept);
+    commands->addWidget(btnCancel);
+    commands->addStretch();
+
+    chkCategorias = makeCheckList(this, "chkCategorias");
+    chbCategorias = makeAllBox(this, "chbCategorias");
+    chkSubcategorias = makeCheckList(this, "chkSubcategorias");
+    chbSubcategorias = makeAllBox(this, "chbSubcategorias");
+    chkSimples = makeCheckList(this, "chkSimples");
+    chbSimples = makeAllBox(this, "chbSimples");
+
+    auto* whole = new QGridLayout(this);
+    whole->addWidget(panel, 0, 0, 1, 2);
+    whole->addLayout(commands, 0, 2);
+    int row = 1;
+    auto addList = [&](const QString& caption, QCheckBox* all, QListWidget* list) {
+        whole->addWidget(new QLabel(caption, this), row, 0);
+        whole->addWidget(all, row, 1);
+        whole->addWidget(list, row + 1, 0, 1, 3);
+        row += 2;
+    };
+    addList(QStringLiteral("Category"), chbCategorias, chkCategorias);
+    addList(QStringLiteral("Subcategory"), chbSubcategorias, chkSubcategorias);
+    addList(QStringLiteral("Primaries"), chbSimples, chkSimples);
+}
+
+void TModificarPreciosForm::ConnectHandlers() {
+    for (QRadioButton* radio : {rbAumento, rbDecremento})
+        connect(radio, &QRadioButton::clicked, this,
+                [this, radio] { modal::guarded([this, radio] { rbVariacion(radio); }); });
+    connect(chkCategorias, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+        modal::guarded([this, item] { chkCategoriasClickCheck(item); });
+    });
+    connect(chkSubcategorias, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+        modal::guarded([this, item] { chkSubcategoriasClickCheck(item); });
+    });
+    auto bindBox = [this](QAbstractButton* box, void (TModificarPreciosForm::*handler)()) {
+        connect(box, &QAbstractButton::clicked, this,
+                [this, handler] { modal::guarded([this, handler] { (this->*handler)(); }); });
+    };
+    bindBox(chbCategorias, &TModificarPreciosForm::chbCategoriasClick);
+    bindBox(chbSubcategorias, &TModificarPreciosForm::chbSubcategoriasClick);
+    bindBox(chbSimples, &TModificarPreciosForm::chbSimplesClick);
+    bindBox(btnAccept, &TModificarPreciosForm::btnAcceptClick);
+    bindBox(btnCancel, &TModificarPreciosForm::btnCancelClick);
+}
+
+void TModificarPreciosForm::FormCreate() {
+    {
+        const QSignalBlocker block(chkCategorias);
+        for (int i = 0; i < Document->CostTypes.Count(); ++i)
+            appendUnchecked(*chkCategorias, q(Document->CostTypes.Strings(i)));
+    }
+    rbAumento->setChecked(true);
+    Increase = true;
+    resize(408, 497);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TModificarPreciosForm::rbVariacion(QObject* sender) {
+    Increase = sender && sender->objectName() == QLatin1String("rbAumento");
+}
+
+void TModificarPreciosForm::chkCategoriasClickCheck(QListWidgetItem* item) {
+    if (item)
+        ToggleTypeSubcategories(item->text(), item->checkState() == Qt::Checked);
+}
+
+void TModificarPreciosForm::chbCategoriasClick() {
+    if (!chbCategorias->isChecked())
+        return;
+    for (int i = 0; i < chkCategorias->count(); ++i) {
+        QListWidgetItem* item = chkCategorias->item(i);
+        {
+            const QSignalBlocker block(chkCategorias);
+            item->setCheckState(Qt::Checked);
+        }
+        ToggleTypeSubcategories(item->text(), true);
+    }
+}
+
+void TModificarPreciosForm::chkSubcategoriasClickCheck(QListWidgetItem* item) {
+    if (item)
+        TogglePrimariesOfSubcategory(item->text(), item->checkState() == Qt::Checked);
+}
+
+void TModificarPreciosForm::chbSubcategoriasClick() {
+    if (!chbSubcategorias->isChecked())
+        return;
+    for (int i = 0; i < chkSubcategorias->count(); ++i) {
+        QListWidgetItem* item = chkSubcategorias->item(i);
+        {
+            const QSignalBlocker block(chkSubcategorias);
+            item->setCheckState(Qt::Checked);
+        }
+        TogglePrimariesOfSubcategory(item->text(), true);
+    }
+}
+
+void TModificarPreciosForm::chbSimplesClick() {
+    if (!chbSimples->isChecked())
+        return;
+    const QSignalBlocker block(chkSimples);
+    for (int i = 0; i < chkSimples->count(); ++i)
+        chkSimples->item(i)->setCheckState(Qt::Checked);
+}
+
+void TModificarPreciosForm::ToggleTypeSubcategories(const QString& costType, bool checked) {
+    const std::string type = costType.toStdString();
+    const estimating::TSubCategorias& stored = Document->PrimarySubcategories;
+    for (int i = 0; i < stored.Count(); ++i) {
+        const estimating::TSubcategoria* entry = stored.Objects(i);
+        if (!entry || entry->Category != type)
+            continue;
+        const QString name = q(stored.Strings(i));
+        QListWidgetItem* found = findEntry(*chkSubcategorias, name);
+        const QSignalBlocker block(chkSubcategorias);
+        if (checked && !found) {
+            appendUnchecked(*chkSubcategorias, name);
+        } else if (!checked && found) {
+            removeEntry(*chkSubcategorias, found);
+            TogglePrimariesOfSubcategory(name, false);
+        }
+    }
+}
+
+void TModificarPreciosForm::TogglePrimariesOfSubcategory(const QString& subcategory, bool checked) {
+    const std::string name = subcategory.toStdString();
+    const estimating::TInsumosSimples& primaries = Document->Primaries;
+    const QSignalBlocker block(chkSimples);
+    for (int i = 0; i < primaries.Count(); ++i) {
+        const estimating::TInsumo& primary = primaries.Insumo(i);
+        if (primary.Subcategory() != name)
+            continue;
+        const QString shown = q(primary.Name());
+        QListWidgetItem* found = findEntry(*chkSimples, shown);
+        if (checked && !found)
+            appendUnchecked(*chkSimples, shown)->setData(kCodeRole, q(primary.Code()));
+        else if (!checked && found)
+            removeEntry(*chkSimples, found);
+    }
+}
+
+void TModificarPreciosForm::btnAcceptClick() {
+    try {
+        const double percent = estimating::StrToFloat(edtPorcent->text().toStdString());
+        const double share = std::fabs(percent / 100);
+        Factor = Increase ? 1 + share : 1 - share;
+        bool changed = false;
+        for (int i = 0; i < chkSimples->count(); ++i) {
+            const QListWidgetItem* item = chkSimples->item(i);
+            if (item->checkState() != Qt::Checked)
+                continue;
+            estimating::TInsumo* primary =
+                Document->Primaries.Find(item->data(kCodeRole).toString().toStdString());
+            if (!primary)
+                continue;
+            primary->SetPrice(primary->Price() * Factor);
+            changed = true;
+        }
+        // Changed prices are unsaved changes like any other, or they are lost without a question.
+        if (changed)
+            Document->Saved = 0;
+        modal::showMessage(kDone);
+    } catch (...) {
+        // An unreadable percentage changes nothing and is not reported.
+    }
+}
+
+void TModificarPreciosForm::btnCancelClick() {
+    close();
+}
