@@ -100,6 +100,13 @@ TEST_F(PackageLoading, ReadsEveryRecordFieldAtItsOffset) {
     EXPECT_EQ(installer.FileEntryAt(2), nullptr);
 }
 
+TEST_F(PackageLoading, SourceFolderWithoutTrailingSeparator) {
+    PackageFolder folder(BasicPackage());
+    ScriptedSeam seam;
+    installer.SourceDir = folder.SourceDir().chopped(1);
+    EXPECT_TRUE(installer.LoadPackage());
+}
+
 TEST_F(PackageLoading, MissingPackageFilesEndTheInstaller) {
     PackageFolder onlyData;
     onlyData.WriteRaw("data.pak", "x");

@@ -112,6 +112,14 @@ TInstaller::~TInstaller() {
 // ---------------------------------------------------------------------------------------------
 // Loading
 
+QString TInstaller::SourceFile(const char* name) const {
+    QString folder = SourceDir;
+    if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/')) &&
+        !folder.endsWith(QLatin1Char('\\')))
+        folder.append(QLatin1Char('/'));
+    return folder + QString::fromLatin1(name);
+}
+
 bool TInstaller::FailLoading(const QString& message) {
     modal::showMessage(message, QStringLiteral("Setup"), modal::Buttons::Ok, modal::Icon::Error,
                        true);
@@ -130,8 +138,8 @@ bool TInstaller::LoadPackage() {
     UninstallCommands.clear();
     WorkerRunning = 0;
 
-    const QString setupDat = SourceDir + QStringLiteral("setup.dat");
-    const QString dataPak = SourceDir + QStringLiteral("data.pak");
+    const QString setupDat = SourceFile("setup.dat");
+    const QString dataPak = SourceFile("data.pak");
     if (!QFileInfo(setupDat).isFile() || !QFileInfo(dataPak).isFile())
         return FailLoading(MissingFilesMessage);
     if (QFileInfo(setupDat).size() < static_cast<qint64>(SetupHeaderSize))
@@ -139,8 +147,7 @@ bool TInstaller::LoadPackage() {
     try {
         CreateTempDir();
         ReadSetupDat(setupDat);
-        if (Header.HasLicense == 1 &&
-            !QFileInfo(SourceDir + QStringLiteral("license.rtf")).isFile())
+        if (Header.HasLicense == 1 && !QFileInfo(SourceFile("license.rtf")).isFile())
             return FailLoading(MissingFilesMessage);
         CopyUninstaller(dataPak);
     } catch (const EPackageDamaged&) {

@@ -136,6 +136,8 @@ private:
     struct Tables;
 
     bool FailLoading(const QString& message);
+    // A file of the package folder, whether or not `SourceDir` ends in a separator.
+    QString SourceFile(const char* name) const;
     void ReadSetupDat(const QString& path);
     void CopyUninstaller(const QString& dataPakPath);
     void ComposeAnnounceName();

@@ -315,7 +315,7 @@ void TInstaller::InstallOneFile(const FileEntry& entry, const QString& hostTarge
 void TInstaller::InstallFiles() {
     SetProgressText(QStringLiteral("Decompressing and Installing Files..."));
     SetProgress(5);
-    QFile dataPak(SourceDir + QStringLiteral("data.pak"));
+    QFile dataPak(SourceFile("data.pak"));
     if (!dataPak.open(QIODevice::ReadOnly))
         Fail(QStringLiteral("Cannot open the package file data.pak."));
     FileBuffers buffers;
