@@ -54,5 +54,7 @@ private:
 class TAddCompuestoForm : public TAddSimpleForm {
     Q_OBJECT
 public:
-    explicit TAddCompuestoForm(QWidget* parent = nullptr) : TAddSimpleForm(parent) {}
+    explicit TAddCompuestoForm(QWidget* parent = nullptr) : TAddSimpleForm(parent) {
+        setObjectName(QStringLiteral("AddCompuestoForm"));
+    }
 };
