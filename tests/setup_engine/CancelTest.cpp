@@ -25,7 +25,7 @@ public:
     }
 };
 
-class Cancel : public ::testing::Test {
+class SetupEngineCancel : public ::testing::Test {
 protected:
     void Load(const Package& p) {
         folder = std::make_unique<PackageFolder>(p);
@@ -75,7 +75,7 @@ Package Full(int files, int values, int shortcuts) {
     return p;
 }
 
-TEST_F(Cancel, InTheFreeSpaceStepLaterStepsHandleTheirFirstRecordOnly) {
+TEST_F(SetupEngineCancel, InTheFreeSpaceStepLaterStepsHandleTheirFirstRecordOnly) {
     Load(Full(3, 3, 0));
     CancelAtTheFirstEndTest();
     ExpectNoEnd();
@@ -90,7 +90,7 @@ TEST_F(Cancel, InTheFreeSpaceStepLaterStepsHandleTheirFirstRecordOnly) {
     EXPECT_EQ(log.last(), "Exec::undo");
 }
 
-TEST_F(Cancel, InTheRegistryStep) {
+TEST_F(SetupEngineCancel, InTheRegistryStep) {
     Load(Full(0, 3, 0));
     CancelAtTheFirstEndTest();
     ExpectNoEnd();
@@ -98,7 +98,7 @@ TEST_F(Cancel, InTheRegistryStep) {
     EXPECT_EQ(Log().last(), "Exec::undo");
 }
 
-TEST_F(Cancel, InTheShortcutStep) {
+TEST_F(SetupEngineCancel, InTheShortcutStep) {
     root.Write("C:\\WINDOWS\\win.ini", "[windows]");
     Load(Full(0, 0, 3));
     CancelAtTheFirstEndTest();
@@ -107,7 +107,7 @@ TEST_F(Cancel, InTheShortcutStep) {
     EXPECT_EQ(Log().last(), "Exec::undo");
 }
 
-TEST_F(Cancel, InTheFileStepWhileTheOverwriteQuestionIsOpen) {
+TEST_F(SetupEngineCancel, InTheFileStepWhileTheOverwriteQuestionIsOpen) {
     Load(Full(4, 2, 0));
     root.Write("C:\\Apps\\App\\f1", "old");
     ActingSeam seam;
@@ -125,7 +125,7 @@ TEST_F(Cancel, InTheFileStepWhileTheOverwriteQuestionIsOpen) {
     EXPECT_EQ(Log().filter("Software\\Firm\\v").size(), 1);
 }
 
-TEST_F(Cancel, AnsweredNoTheWorkerGoesOnToTheEnd) {
+TEST_F(SetupEngineCancel, AnsweredNoTheWorkerGoesOnToTheEnd) {
     Load(Full(3, 2, 0));
     installer->StartInstallThread();
     installer->SuspendWorker();
@@ -136,7 +136,7 @@ TEST_F(Cancel, AnsweredNoTheWorkerGoesOnToTheEnd) {
     EXPECT_EQ(Log().filter("CreateFile::C:\\Apps\\App\\f").size(), 3);
 }
 
-TEST_F(Cancel, ClosingWhileTheWorkerRunsWaitsForIt) {
+TEST_F(SetupEngineCancel, ClosingWhileTheWorkerRunsWaitsForIt) {
     Package p = Full(40, 5, 0);
     for (auto& f : p.files)
         f.Content = std::string(20000, 'z');

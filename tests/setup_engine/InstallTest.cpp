@@ -18,7 +18,7 @@ using testing_support::ScriptedSeam;
 
 namespace {
 
-class Install : public ::testing::Test {
+class SetupEngineInstall : public ::testing::Test {
 protected:
     // Loads the package; the install root is C:\Apps\App unless the test sets another.
     void Load(const Package& p) {
@@ -58,7 +58,7 @@ std::string Bytes(int n, int seed) {
     return s;
 }
 
-TEST_F(Install, StoredAndPackedFilesLandByteForByteWithTheirLog) {
+TEST_F(SetupEngineInstall, StoredAndPackedFilesLandByteForByteWithTheirLog) {
     for (std::uint8_t compressed : {0, 1}) {
         Package p = BasicPackage();
         p.header.FilesCompressed = compressed;
@@ -107,7 +107,7 @@ TEST_F(Install, StoredAndPackedFilesLandByteForByteWithTheirLog) {
     }
 }
 
-TEST_F(Install, ProgressTextsAndBarPositionsRoundHalvesToEven) {
+TEST_F(SetupEngineInstall, ProgressTextsAndBarPositionsRoundHalvesToEven) {
     Package p = BasicPackage();
     p.componentNames = {"A"};
     for (int i = 0; i < 4; ++i)
@@ -123,7 +123,7 @@ TEST_F(Install, ProgressTextsAndBarPositionsRoundHalvesToEven) {
                      "bar:98", "label:Registering DLLs...", "label:Finalizing Installation..."}));
 }
 
-TEST_F(Install, NoFileEntriesInstallsNothingAndPasses) {
+TEST_F(SetupEngineInstall, NoFileEntriesInstallsNothingAndPasses) {
     Load(BasicPackage());
     Run();
     EXPECT_EQ(installer->GetStatus(), setup::TInstaller::StatusCompleted);
@@ -131,14 +131,14 @@ TEST_F(Install, NoFileEntriesInstallsNothingAndPasses) {
               QStringList({"CreateDir::C:\\Apps\\App", "CreateFile::C:\\Apps\\App\\tvuninst.dat"}));
 }
 
-TEST_F(Install, ExistingInstallRootIsNotLogged) {
+TEST_F(SetupEngineInstall, ExistingInstallRootIsNotLogged) {
     Load(BasicPackage());
     root.Write("C:\\Apps\\App\\old.txt", "old");
     Run();
     EXPECT_EQ(LogLines().at(0), "CreateFile::C:\\Apps\\App\\tvuninst.dat");
 }
 
-TEST_F(Install, OverwriteAnswersNoToAllAndYesToAll) {
+TEST_F(SetupEngineInstall, OverwriteAnswersNoToAllAndYesToAll) {
     Package p = BasicPackage();
     p.componentNames = {"A"};
     for (int i = 0; i < 4; ++i)
@@ -165,7 +165,7 @@ TEST_F(Install, OverwriteAnswersNoToAllAndYesToAll) {
     }
 }
 
-TEST_F(Install, OverwriteYesAndNoAskEachTime) {
+TEST_F(SetupEngineInstall, OverwriteYesAndNoAskEachTime) {
     Package p = BasicPackage();
     p.files = {{"<InstallRoot>\\a", "", "new", {}, {}, {}},
                {"<InstallRoot>\\b", "", "new", {}, {}, {}}};
@@ -181,7 +181,7 @@ TEST_F(Install, OverwriteYesAndNoAskEachTime) {
     EXPECT_EQ(root.Read("C:\\Apps\\App\\b"), "old");
 }
 
-TEST_F(Install, UnattendedRunReplacesWithoutAsking) {
+TEST_F(SetupEngineInstall, UnattendedRunReplacesWithoutAsking) {
     Package p = BasicPackage();
     p.header.Unattended = 1;
     p.componentNames = {"A"};
@@ -193,7 +193,7 @@ TEST_F(Install, UnattendedRunReplacesWithoutAsking) {
     EXPECT_EQ(root.Read("C:\\Apps\\App\\a"), "new");
 }
 
-TEST_F(Install, RegistryValuesOfEveryType) {
+TEST_F(SetupEngineInstall, RegistryValuesOfEveryType) {
     Package p = BasicPackage();
     const std::int32_t hkcu = Root1;
     p.registryEntries = {
@@ -233,7 +233,7 @@ TEST_F(Install, RegistryValuesOfEveryType) {
                            "CreateRegValue::HKEY_LOCAL_MACHINE\\Software\\Firm\\Machine\\"}));
 }
 
-TEST_F(Install, UnreadableNumberEndsWithAReasonAndAClosedLog) {
+TEST_F(SetupEngineInstall, UnreadableNumberEndsWithAReasonAndAClosedLog) {
     Package p = BasicPackage();
     p.registryEntries = {{Root1, "Software\\Firm", "A", "1", 3},
                          {Root1, "Software\\Firm", "B", "12abc", 3},
@@ -250,7 +250,7 @@ TEST_F(Install, UnreadableNumberEndsWithAReasonAndAClosedLog) {
     EXPECT_FALSE(Registry().value(0x80000001u, "Software\\Firm", "C").has_value());
 }
 
-TEST_F(Install, FileOrFolderThatCannotBeWrittenEndsWithAReason) {
+TEST_F(SetupEngineInstall, FileOrFolderThatCannotBeWrittenEndsWithAReason) {
     Package p = BasicPackage();
     p.componentNames = {"A"};
     p.files = {{"<InstallRoot>\\ok", "A", "ok", {}, {}, {}},
@@ -272,7 +272,7 @@ TEST_F(Install, FileOrFolderThatCannotBeWrittenEndsWithAReason) {
         << wizard.errorText.toStdString();
 }
 
-TEST_F(Install, InvalidRootKeyIsAFailure) {
+TEST_F(SetupEngineInstall, InvalidRootKeyIsAFailure) {
     Package p = BasicPackage();
     p.registryEntries = {{0x12345, "Software\\Firm", "A", "1", 3}};
     Load(p);
@@ -280,7 +280,7 @@ TEST_F(Install, InvalidRootKeyIsAFailure) {
     EXPECT_EQ(installer->GetStatus(), setup::TInstaller::StatusFailed);
 }
 
-TEST_F(Install, UninstallerCopiedOnlyWhenItsVersionIsHigherPartByPart) {
+TEST_F(SetupEngineInstall, UninstallerCopiedOnlyWhenItsVersionIsHigherPartByPart) {
     struct Case {
         std::array<std::uint16_t, 4> installed;
         std::array<std::uint16_t, 4> packaged;
@@ -312,7 +312,7 @@ TEST_F(Install, UninstallerCopiedOnlyWhenItsVersionIsHigherPartByPart) {
     EXPECT_EQ(root.Read(system), QByteArray::fromStdString(p.uninstaller)) << "missing counts as 0";
 }
 
-TEST_F(Install, UninstallEntryNamesTheSystemUninstallerAndTheLog) {
+TEST_F(SetupEngineInstall, UninstallEntryNamesTheSystemUninstallerAndTheLog) {
     Package p = BasicPackage();
     p.header.AnnounceStyle = 0;
     Load(p);
@@ -324,7 +324,7 @@ TEST_F(Install, UninstallEntryNamesTheSystemUninstallerAndTheLog) {
               windir + "\\system32\\tvuninst.exe \"C:\\Apps\\App\\tvuninst.dat\"");
 }
 
-TEST_F(Install, EmptyAnnounceNameNeverTouchesTheSharedUninstallKey) {
+TEST_F(SetupEngineInstall, EmptyAnnounceNameNeverTouchesTheSharedUninstallKey) {
     const QString shared = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
     Package p = BasicPackage();
     p.header.AnnounceStyle = 4;
@@ -343,7 +343,7 @@ TEST_F(Install, EmptyAnnounceNameNeverTouchesTheSharedUninstallKey) {
         EXPECT_FALSE(line.contains("Uninstall")) << line.toStdString();
 }
 
-TEST_F(Install, ShortcutsFollowTheirOptionsAndParseBack) {
+TEST_F(SetupEngineInstall, ShortcutsFollowTheirOptionsAndParseBack) {
     Package p = BasicPackage();
     p.header.OfferStartMenuShortcuts = 1;
     p.header.OfferQuickLaunchShortcuts = 1;
@@ -403,7 +403,7 @@ TEST_F(Install, ShortcutsFollowTheirOptionsAndParseBack) {
                            "bar:99", "bar:100", "bar:100"}));
 }
 
-TEST_F(Install, DllsAndCommandsRunAndUninstallCommandsAreLoggedLastFirst) {
+TEST_F(SetupEngineInstall, DllsAndCommandsRunAndUninstallCommandsAreLoggedLastFirst) {
     Package p = BasicPackage();
     p.dllPaths = {"<InstallRoot>\\a.dll", "<InstallRoot>\\b.dll"};
     p.runAfterCommands = {"C:\\tools\\after.exe first <AppName>"};
@@ -425,7 +425,7 @@ TEST_F(Install, DllsAndCommandsRunAndUninstallCommandsAreLoggedLastFirst) {
                            "Exec::A App"}));
 }
 
-TEST_F(Install, NotEnoughDiskSpaceStopsBeforeTheLog) {
+TEST_F(SetupEngineInstall, NotEnoughDiskSpaceStopsBeforeTheLog) {
     Package p = BasicPackage();
     p.componentNames = {"A"};
     p.files = {{"<InstallRoot>\\big", "A", "x", 3000000000, {}, {}},
@@ -450,7 +450,7 @@ TEST_F(Install, NotEnoughDiskSpaceStopsBeforeTheLog) {
     EXPECT_TRUE(root.Exists("C:\\Apps\\App\\big2"));
 }
 
-TEST_F(Install, PathsNeverLeaveTheWindowsRoot) {
+TEST_F(SetupEngineInstall, PathsNeverLeaveTheWindowsRoot) {
     Package p = BasicPackage();
     p.files = {{"<InstallRoot>\\..\\..\\..\\..\\..\\escape.txt", "", "x", {}, {}, {}},
                {"/tmp/obravel-engine-escape.txt", "", "x", {}, {}, {}}};
@@ -462,7 +462,7 @@ TEST_F(Install, PathsNeverLeaveTheWindowsRoot) {
     EXPECT_EQ(installer->GetStatus(), setup::TInstaller::StatusFailed);
 }
 
-TEST_F(Install, LineBreakInALoggedTextIsRefused) {
+TEST_F(SetupEngineInstall, LineBreakInALoggedTextIsRefused) {
     Package p = BasicPackage();
     p.uninstallCommands = {"ok", "evil\r\nCreateDir::C:\\WINDOWS"};
     Load(p);
@@ -472,7 +472,7 @@ TEST_F(Install, LineBreakInALoggedTextIsRefused) {
         EXPECT_NE(line, "CreateDir::C:\\WINDOWS");
 }
 
-TEST_F(Install, PackedBodyOfTheWrongSizeIsAnError) {
+TEST_F(SetupEngineInstall, PackedBodyOfTheWrongSizeIsAnError) {
     Package p = BasicPackage();
     p.header.FilesCompressed = 1;
     p.files = {{"<InstallRoot>\\good", "", "good body", {}, {}, {}},

@@ -21,7 +21,7 @@ const QString MissingFiles = QStringLiteral("Could not find all required files!\
                                             "Package seems to be corrupt or incomplete.");
 const QString Damaged = QStringLiteral("Setup Data File setup.dat invalid or damaged!\r\n");
 
-class PackageLoading : public ::testing::Test {
+class SetupEnginePackageLoading : public ::testing::Test {
 protected:
     // Loads the package and gives back whether it loaded; the seam expects `message` (if any).
     bool Load(const PackageFolder& folder, const QString& message = {}) {
@@ -42,7 +42,7 @@ protected:
     setup::TInstaller installer{wizard};
 };
 
-TEST_F(PackageLoading, ReadsEveryRecordFieldAtItsOffset) {
+TEST_F(SetupEnginePackageLoading, ReadsEveryRecordFieldAtItsOffset) {
     Package p = BasicPackage();
     p.header.AppName = "App";
     p.header.Website = "http://x.example";
@@ -100,14 +100,14 @@ TEST_F(PackageLoading, ReadsEveryRecordFieldAtItsOffset) {
     EXPECT_EQ(installer.FileEntryAt(2), nullptr);
 }
 
-TEST_F(PackageLoading, SourceFolderWithoutTrailingSeparator) {
+TEST_F(SetupEnginePackageLoading, SourceFolderWithoutTrailingSeparator) {
     PackageFolder folder(BasicPackage());
     ScriptedSeam seam;
     installer.SourceDir = folder.SourceDir().chopped(1);
     EXPECT_TRUE(installer.LoadPackage());
 }
 
-TEST_F(PackageLoading, MissingPackageFilesEndTheInstaller) {
+TEST_F(SetupEnginePackageLoading, MissingPackageFilesEndTheInstaller) {
     PackageFolder onlyData;
     onlyData.WriteRaw("data.pak", "x");
     EXPECT_FALSE(Load(onlyData, MissingFiles));
@@ -117,7 +117,7 @@ TEST_F(PackageLoading, MissingPackageFilesEndTheInstaller) {
     EXPECT_TRUE(installer.TempDir.isEmpty());
 }
 
-TEST_F(PackageLoading, LicenceAskedForButMissingIsRefused) {
+TEST_F(SetupEnginePackageLoading, LicenceAskedForButMissingIsRefused) {
     Package p = BasicPackage();
     p.header.HasLicense = 1;
     PackageFolder folder(p);
@@ -127,7 +127,7 @@ TEST_F(PackageLoading, LicenceAskedForButMissingIsRefused) {
     EXPECT_TRUE(Load(withLicence));
 }
 
-TEST_F(PackageLoading, SetupDatOf1307BytesIsDamagedAnd1308FailsAtTheFirstTable) {
+TEST_F(SetupEnginePackageLoading, SetupDatOf1307BytesIsDamagedAnd1308FailsAtTheFirstTable) {
     const auto bytes = package_writer::Build(BasicPackage());
     PackageFolder shortFolder;
     shortFolder.WriteRaw("setup.dat", bytes.setupDat.substr(0, 1307));
@@ -141,7 +141,7 @@ TEST_F(PackageLoading, SetupDatOf1307BytesIsDamagedAnd1308FailsAtTheFirstTable) 
     EXPECT_FALSE(Load(headerOnly, Damaged));
 }
 
-TEST_F(PackageLoading, HostilePackagesAreDamagedNotCrashes) {
+TEST_F(SetupEnginePackageLoading, HostilePackagesAreDamagedNotCrashes) {
     const auto refused = [this](const std::string& setupDat, const std::string& dataPak) {
         PackageFolder folder;
         folder.WriteRaw("setup.dat", setupDat);
@@ -192,7 +192,7 @@ TEST_F(PackageLoading, HostilePackagesAreDamagedNotCrashes) {
     EXPECT_TRUE(refused(b.setupDat, b.dataPak));
 }
 
-TEST_F(PackageLoading, NegativeFileCountMeansNoFiles) {
+TEST_F(SetupEnginePackageLoading, NegativeFileCountMeansNoFiles) {
     auto bytes = package_writer::Build(BasicPackage());
     bytes.setupDat.replace(bytes.setupDat.size() - 4, 4, std::string("\xFF\xFF\xFF\xFF", 4));
     PackageFolder folder;
@@ -202,7 +202,7 @@ TEST_F(PackageLoading, NegativeFileCountMeansNoFiles) {
     EXPECT_EQ(installer.FileEntryCount(), 0);
 }
 
-TEST_F(PackageLoading, UninstallerIsCopiedWholeWhateverItsBlockSize) {
+TEST_F(SetupEnginePackageLoading, UninstallerIsCopiedWholeWhateverItsBlockSize) {
     for (int size : {4096, 2049, 2048, 1, 0}) {
         Package p = BasicPackage();
         p.leadingBlock = "skip me";
@@ -220,7 +220,7 @@ TEST_F(PackageLoading, UninstallerIsCopiedWholeWhateverItsBlockSize) {
     }
 }
 
-TEST_F(PackageLoading, AnnounceNameFollowsTheStyle) {
+TEST_F(SetupEnginePackageLoading, AnnounceNameFollowsTheStyle) {
     const std::pair<int, const char*> cases[] = {{0, "Firm App 1.0"}, {1, "Firm App"}, {2, "App"},
                                                  {3, "App 1.0"},      {4, ""},         {255, ""}};
     for (const auto& [style, expected] : cases) {
@@ -232,7 +232,7 @@ TEST_F(PackageLoading, AnnounceNameFollowsTheStyle) {
     }
 }
 
-TEST_F(PackageLoading, ComponentListOrderIsStartMenuDesktopQuickLaunchThenNamesAllChecked) {
+TEST_F(SetupEnginePackageLoading, ComponentListOrderIsStartMenuDesktopQuickLaunchThenNamesAllChecked) {
     Package p = BasicPackage();
     p.header.OfferDesktopShortcuts = 1;
     p.header.OfferStartMenuShortcuts = 1;
@@ -252,7 +252,7 @@ TEST_F(PackageLoading, ComponentListOrderIsStartMenuDesktopQuickLaunchThenNamesA
     EXPECT_TRUE(wizard.parts.isEmpty());
 }
 
-TEST_F(PackageLoading, TemporaryFolderIsPrivateAndRemovedAtTeardown) {
+TEST_F(SetupEnginePackageLoading, TemporaryFolderIsPrivateAndRemovedAtTeardown) {
     PackageFolder folder(BasicPackage());
     QString host;
     {

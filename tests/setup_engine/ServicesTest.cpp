@@ -11,7 +11,7 @@ using testing_support::ScriptedSeam;
 
 namespace {
 
-class Services : public ::testing::Test {
+class SetupEngineServices : public ::testing::Test {
 protected:
     void Load(const Package& p) {
         folder = std::make_unique<PackageFolder>(p);
@@ -27,7 +27,7 @@ protected:
     std::unique_ptr<PackageFolder> folder;
 };
 
-TEST_F(Services, HeaderPlaceholdersExpandInOrderAndOnce) {
+TEST_F(SetupEngineServices, HeaderPlaceholdersExpandInOrderAndOnce) {
     Package p = BasicPackage();
     p.header.AppName = "My<AppName><Version>";
     p.header.Version = "<Company>";
@@ -46,7 +46,7 @@ TEST_F(Services, HeaderPlaceholdersExpandInOrderAndOnce) {
     EXPECT_EQ(installer.ExpandPlaceholders("<AnnounceName>"), "My<AppName><Version>");
 }
 
-TEST_F(Services, SystemPlaceholdersComeFromTheWindowsRoot) {
+TEST_F(SetupEngineServices, SystemPlaceholdersComeFromTheWindowsRoot) {
     Load(BasicPackage());
     EXPECT_EQ(installer.ExpandPlaceholders("<ProgramFiles>\\A"), "C:\\Program Files\\A");
     EXPECT_EQ(installer.ExpandPlaceholders("<SharedFiles>"), "C:\\Program Files\\Common Files");
@@ -73,7 +73,7 @@ TEST_F(Services, SystemPlaceholdersComeFromTheWindowsRoot) {
     EXPECT_TRUE(root.Exists(commonQuick));
 }
 
-TEST_F(Services, EnvironmentReferences) {
+TEST_F(SetupEngineServices, EnvironmentReferences) {
     Load(BasicPackage());
     System().setEnvironmentVariable("OBR_A", "alpha");
     System().setEnvironmentVariable("OBR_SELF", "x<%OBR_SELF%>y");
@@ -90,7 +90,7 @@ TEST_F(Services, EnvironmentReferences) {
     EXPECT_EQ(installer.ExpandPlaceholders("<%OBR_LONG%>"), QString(300, 'L'));
 }
 
-TEST_F(Services, DoubledBackslashesCollapseInOnePass) {
+TEST_F(SetupEngineServices, DoubledBackslashesCollapseInOnePass) {
     Load(BasicPackage());
     EXPECT_EQ(installer.ExpandPlaceholders("C:\\\\a\\\\\\b"), "C:\\a\\\\b");
     installer.InstallRoot = "C:\\R\\";
@@ -99,7 +99,7 @@ TEST_F(Services, DoubledBackslashesCollapseInOnePass) {
     EXPECT_EQ(setup::TInstaller::ReplaceAll("abc", "", "Z"), "abc");
 }
 
-TEST_F(Services, IsValidDestination) {
+TEST_F(SetupEngineServices, IsValidDestination) {
     Load(BasicPackage());
     for (const char* good : {"C:", "c:", "C:\\", "c:\\Program Files\\App", "C:\\..\\x"})
         EXPECT_TRUE(installer.IsValidDestination(good)) << good;
@@ -109,7 +109,7 @@ TEST_F(Services, IsValidDestination) {
     EXPECT_FALSE(installer.IsValidDestination("C:\\x")) << "a full drive";
 }
 
-TEST_F(Services, WindowsVersionGate) {
+TEST_F(SetupEngineServices, WindowsVersionGate) {
     using winplatform::WindowsPlatform;
     struct Gate {
         WindowsPlatform platform;
@@ -148,7 +148,7 @@ TEST_F(Services, WindowsVersionGate) {
     }
 }
 
-TEST_F(Services, FileVersionNumberJoinsTheDigits) {
+TEST_F(SetupEngineServices, FileVersionNumberJoinsTheDigits) {
     Load(BasicPackage());
     const auto place = [&](const QString& path, std::uint16_t a, std::uint16_t b, std::uint16_t c,
                            std::uint16_t d) {
@@ -169,7 +169,7 @@ TEST_F(Services, FileVersionNumberJoinsTheDigits) {
     EXPECT_EQ(setup::TInstaller::GetFileVersionNumber("C:\\v\\plain.exe"), 0);
 }
 
-TEST_F(Services, OpenUrlOpensOnlyWebAddresses) {
+TEST_F(SetupEngineServices, OpenUrlOpensOnlyWebAddresses) {
     Load(BasicPackage());
     QStringList opened;
     root.platform().setUrlOpener([&](const QString& a) {

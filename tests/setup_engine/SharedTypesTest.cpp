@@ -7,7 +7,7 @@
 
 namespace {
 
-TEST(SharedTypes, AnsiTextConvertsBothWaysAsWindows1252) {
+TEST(SetupEngineSharedTypes, AnsiTextConvertsBothWaysAsWindows1252) {
     const std::string ansi("caf\xE9 \x80 \x93quoted\x94 \x9F \x81", 19);
     const QString text = setup::AnsiToText(ansi);
     EXPECT_EQ(text, QString::fromUtf8("caf\u00E9 \u20AC \u201Cquoted\u201D \u0178 \u0081"));
@@ -16,7 +16,7 @@ TEST(SharedTypes, AnsiTextConvertsBothWaysAsWindows1252) {
     EXPECT_EQ(setup::TextToAnsi(QString::fromUtf8("\u4E2D-\U0001F600-\u0100")), "?-?-?");
 }
 
-TEST(SharedTypes, PackageStringReadsOnlyItsLength) {
+TEST(SetupEngineSharedTypes, PackageStringReadsOnlyItsLength) {
     std::vector<std::uint8_t> bytes(256, 'x');
     bytes[0] = 3;
     bytes[1] = 'a';
@@ -28,7 +28,7 @@ TEST(SharedTypes, PackageStringReadsOnlyItsLength) {
     EXPECT_EQ(setup::RecordReader(bytes).PackageString(0).size(), 255);
 }
 
-TEST(SharedTypes, FieldsOutsideTheRecordAreDamage) {
+TEST(SetupEngineSharedTypes, FieldsOutsideTheRecordAreDamage) {
     std::vector<std::uint8_t> bytes(10, 0);
     const setup::RecordReader reader(bytes);
     EXPECT_THROW(reader.PackageString(0), setup::EPackageDamaged);
@@ -39,7 +39,7 @@ TEST(SharedTypes, FieldsOutsideTheRecordAreDamage) {
     EXPECT_THROW(setup::FileEntry::Read(std::span(bytes)), setup::EPackageDamaged);
 }
 
-TEST(SharedTypes, NumbersAreLittleEndian) {
+TEST(SetupEngineSharedTypes, NumbersAreLittleEndian) {
     const std::vector<std::uint8_t> bytes{0x78, 0x56, 0x34, 0x12, 0xFF, 0xFF, 0xFF, 0xFF};
     const setup::RecordReader reader(bytes);
     EXPECT_EQ(reader.Int(0), 0x12345678);
