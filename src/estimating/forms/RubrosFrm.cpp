@@ -1,0 +1,372 @@
+#include "RubrosFrm.h"
+
+#include "Database.h"
+#include "Main.h"
+#include "ModalSeam.h"
+
+#include <QCollator>
+#include <QGuiApplication>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QVariant>
+
+#include <string>
+
+TRubrosForm* RubrosForm = nullptr;
+
+namespace {
+
+using estimating::TCategoria;
+using estimating::TSubcategoria;
+
+constexpr int kObjectRole = Qt::UserRole;
+const std::string kOthers = "Others";
+// A category of this name stays in the database but is never listed.
+const QString kHiddenCategory = QStringLiteral("Otros");
+
+QString fromUtf8(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// Sorted list boxes order their rows without regard to letter case; equal rows keep the order
+// in which they came. Each row carries the object it shows.
+void insertSorted(QListWidget& list, const QString& text, void* object) {
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    int low = 0;
+    int high = list.count();
+    while (low < high) {
+        const int mid = (low + high) / 2;
+        if (collator.compare(list.item(mid)->text(), text) <= 0)
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    auto* row = new QListWidgetItem(text);
+    row->setData(kObjectRole, QVariant::fromValue(object));
+    list.insertItem(low, row);
+}
+
+void* objectOfRow(const QListWidget& list, int row) {
+    return list.item(row)->data(kObjectRole).value<void*>();
+}
+
+// The current row when it is selected, else -1.
+int selectedRow(const QListWidget& list) {
+    const int row = list.currentRow();
+    if (row < 0 || !list.item(row)->isSelected())
+        return -1;
+    return row;
+}
+
+void forgetSelection(QListWidget& list) {
+    list.clearSelection();
+    list.setCurrentRow(-1);
+}
+
+// The first entry spelt exactly so, else the first one equal without regard to case.
+template <class List> int firstNamed(const List& list, const std::string& name) {
+    for (int i = 0; i < list.Count(); ++i)
+        if (list.Strings(i) == name)
+            return i;
+    return list.IndexOf(name);
+}
+
+template <class List> int indexOfObject(const List& list, const void* object) {
+    for (int i = 0; i < list.Count(); ++i)
+        if (list.Objects(i) == object)
+            return i;
+    return -1;
+}
+
+template <class Object> std::string nameOf(const Object* object, const std::string& entry) {
+    return object ? object->Name : entry;
+}
+
+void centreOnScreen(QWidget& form) {
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        form.move(screen->availableGeometry().center() - form.rect().center());
+}
+
+template <class Change> void forEachCompound(Change change) {
+    for (int i = 0; i < Document->Compounds.Count(); ++i)
+        change(Document->Compounds.Insumo(i));
+}
+
+} // namespace
+
+TRubrosForm::TRubrosForm(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("RubrosForm"));
+    setWindowTitle(QStringLiteral("Compound's categories"));
+    setFixedSize(395, 375);
+
+    auto makeButton = [this](const char* name, const QString& caption, int left, int top,
+                             int width) {
+        auto* button = new QPushButton(caption, this);
+        button->setObjectName(QLatin1String(name));
+        button->setAutoDefault(false);
+        button->setGeometry(left, top, width, 25);
+        return button;
+    };
+    auto makeList = [this](const char* name, int top, int height) {
+        auto* list = new QListWidget(this);
+        list->setObjectName(QLatin1String(name));
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
+        list->setGeometry(8, top, 377, height);
+        return list;
+    };
+    btnAdd = makeButton("btnAdd", QStringLiteral("Add category"), 24, 8, 105);
+    btnDelete = makeButton("btnDelete", QStringLiteral("Delete category"), 144, 8, 97);
+    btnUpdate = makeButton("btnUpdate", QStringLiteral("Rename category"), 264, 8, 97);
+    lbRubros = makeList("lbRubros", 40, 97);
+    btnAddSub = makeButton("btnAddSub", QStringLiteral("Add subcategory"), 24, 144, 105);
+    btnDeleteSub = makeButton("btnDeleteSub", QStringLiteral("Delete subcategory"), 144, 144, 97);
+    btnUpdateSub = makeButton("btnUpdateSub", QStringLiteral("Rename subcategory"), 256, 144, 105);
+    lbSubrubros = makeList("lbSubrubros", 176, 161);
+    btnSave = makeButton("btnSave", QStringLiteral("Save"), 152, 344, 97);
+    btnClose = makeButton("btnClose", QStringLiteral("Close"), 288, 344, 97);
+
+    auto bind = [this](QPushButton* button, void (TRubrosForm::*handler)()) {
+        connect(button, &QPushButton::clicked, this,
+                [this, handler] { modal::guarded([this, handler] { (this->*handler)(); }); });
+    };
+    bind(btnAdd, &TRubrosForm::btnAddClick);
+    bind(btnDelete, &TRubrosForm::btnDeleteClick);
+    bind(btnUpdate, &TRubrosForm::btnUpdateClick);
+    bind(btnAddSub, &TRubrosForm::btnAddSubClick);
+    bind(btnDeleteSub, &TRubrosForm::btnDeleteSubClick);
+    bind(btnUpdateSub, &TRubrosForm::btnUpdateSubClick);
+    bind(btnSave, &TRubrosForm::btnSaveClick);
+    bind(btnClose, &TRubrosForm::btnCloseClick);
+    connect(lbRubros, &QListWidget::itemSelectionChanged, this,
+            [this] { modal::guarded([this] { lbRubrosClick(); }); });
+
+    modal::guarded([this] { FormCreate(); });
+}
+
+void TRubrosForm::FillCompoundCategories() {
+    const QSignalBlocker blocker(lbRubros);
+    lbRubros->clear();
+    const estimating::TCategorias& categories = Document->CompoundCategories;
+    for (int i = 0; i < categories.Count(); ++i) {
+        TCategoria* category = categories.Objects(i);
+        const QString name = fromUtf8(nameOf(category, categories.Strings(i)));
+        if (name != kHiddenCategory)
+            insertSorted(*lbRubros, name, category);
+    }
+}
+
+void TRubrosForm::FillCompoundSubcategories() {
+    const QSignalBlocker blocker(lbSubrubros);
+    lbSubrubros->clear();
+    if (lbRubros->count() == 0)
+        return;
+    const int row = selectedRow(*lbRubros);
+    const std::string category = lbRubros->item(row < 0 ? 0 : row)->text().toStdString();
+    const estimating::TSubCategorias& subcategories = Document->CompoundSubcategories;
+    for (int i = 0; i < subcategories.Count(); ++i) {
+        TSubcategoria* subcategory = subcategories.Objects(i);
+        if (subcategory && subcategory->Category == category)
+            insertSorted(*lbSubrubros, fromUtf8(subcategory->Name), subcategory);
+    }
+}
+
+void TRubrosForm::FormCreate() {
+    FillCompoundCategories();
+    if (lbRubros->count() > 0) {
+        {
+            const QSignalBlocker blocker(lbRubros);
+            lbRubros->setCurrentRow(0);
+        }
+        FillCompoundSubcategories();
+    }
+    UpdateSaveButton();
+    centreOnScreen(*this);
+}
+
+void TRubrosForm::MarkChanged() {
+    Document->Saved = 0;
+    UpdateSaveButton();
+}
+
+void TRubrosForm::UpdateSaveButton() {
+    btnSave->setEnabled(Document->Saved == 0);
+}
+
+void TRubrosForm::lbRubrosClick() {
+    FillCompoundSubcategories();
+}
+
+void TRubrosForm::btnAddClick() {
+    const QString answer =
+        modal::seam().inputBox(QStringLiteral("New category"), QStringLiteral("Type a name."), {});
+    if (answer.isEmpty())
+        return;
+    const std::string name = answer.toStdString();
+    const int index =
+        Document->CompoundCategories.AddObject(name, std::make_unique<TCategoria>(name));
+    MarkChanged();
+    const QSignalBlocker blocker(lbRubros);
+    insertSorted(*lbRubros, answer, Document->CompoundCategories.Objects(index));
+}
+
+void TRubrosForm::btnDeleteClick() {
+    const int row = selectedRow(*lbRubros);
+    if (row < 0)
+        return;
+    if (modal::showMessage(QStringLiteral("Are you sure to delete this category?"), {},
+                           modal::Buttons::YesNo, modal::Icon::Warning) != modal::Answer::Yes)
+        return;
+    const std::string name = lbRubros->item(row)->text().toStdString();
+    if (const int index = firstNamed(Document->CompoundCategories, name); index >= 0)
+        Document->CompoundCategories.Delete(index);
+    MarkChanged();
+    forEachCompound([&](estimating::TInsumo& compound) {
+        if (compound.Category() == name) {
+            compound.SetCategory(kOthers);
+            compound.SetSubcategory(kOthers);
+        }
+    });
+    estimating::TSubCategorias& subcategories = Document->CompoundSubcategories;
+    for (int i = subcategories.Count() - 1; i >= 0; --i) {
+        const TSubcategoria* subcategory = subcategories.Objects(i);
+        if (subcategory && subcategory->Category == name)
+            subcategories.Delete(i);
+    }
+    FillCompoundCategories();
+    FillCompoundSubcategories();
+}
+
+void TRubrosForm::btnUpdateClick() {
+    const int row = selectedRow(*lbRubros);
+    if (row < 0)
+        return;
+    const QString oldName = lbRubros->item(row)->text();
+    const std::string from = oldName.toStdString();
+    const int index = firstNamed(Document->CompoundCategories, from);
+    const QString answer = modal::seam().inputBox(QStringLiteral("Modify category"),
+                                                  QStringLiteral("Edit this category."), oldName);
+    if (!answer.isEmpty()) {
+        const std::string to = answer.toStdString();
+        if (index >= 0) {
+            Document->CompoundCategories.SetString(index, to);
+            if (TCategoria* category = Document->CompoundCategories.Objects(index))
+                category->Name = to;
+        }
+        estimating::TSubCategorias& subcategories = Document->CompoundSubcategories;
+        for (int i = 0; i < subcategories.Count(); ++i) {
+            TSubcategoria* subcategory = subcategories.Objects(i);
+            if (subcategory && subcategory->Category == from)
+                subcategory->Category = to;
+        }
+        forEachCompound([&](estimating::TInsumo& compound) {
+            if (compound.Category() == from)
+                compound.SetCategory(to);
+        });
+    }
+    FillCompoundCategories();
+    FillCompoundSubcategories();
+    MarkChanged();
+}
+
+void TRubrosForm::btnAddSubClick() {
+    const int row = selectedRow(*lbRubros);
+    if (row < 0) {
+        modal::showMessage(QStringLiteral("You must select a category first."));
+        return;
+    }
+    const QString answer = modal::seam().inputBox(QStringLiteral("New subcategory."),
+                                                  QStringLiteral("Input a new subcategory."), {});
+    if (answer.isEmpty())
+        return;
+    const std::string name = answer.toStdString();
+    Document->CompoundSubcategories.AddObject(
+        name, std::make_unique<TSubcategoria>(name, lbRubros->item(row)->text().toStdString()));
+    FillCompoundSubcategories();
+    MarkChanged();
+}
+
+void TRubrosForm::btnDeleteSubClick() {
+    const int row = selectedRow(*lbSubrubros);
+    if (row < 0)
+        return;
+    if (modal::showMessage(QStringLiteral("Are you sure to delete this subcategory?"), {},
+                           modal::Buttons::YesNo, modal::Icon::Warning) != modal::Answer::Yes)
+        return;
+    const std::string name = lbSubrubros->item(row)->text().toStdString();
+    estimating::TSubCategorias& subcategories = Document->CompoundSubcategories;
+    {
+        const QSignalBlocker blocker(lbSubrubros);
+        const int index = firstNamed(subcategories, name);
+        const void* removed = index >= 0 ? subcategories.Objects(index) : nullptr;
+        if (index >= 0)
+            subcategories.Delete(index);
+        delete lbSubrubros->takeItem(row);
+        // The entry removed may be shown on another row of the same name: no row may keep it.
+        for (int i = lbSubrubros->count() - 1; i >= 0; --i)
+            if (removed && objectOfRow(*lbSubrubros, i) == removed)
+                delete lbSubrubros->takeItem(i);
+        forgetSelection(*lbSubrubros);
+    }
+    MarkChanged();
+    forEachCompound([&](estimating::TInsumo& compound) {
+        if (compound.Subcategory() == name)
+            compound.SetSubcategory(kOthers);
+    });
+}
+
+void TRubrosForm::btnUpdateSubClick() {
+    const int row = selectedRow(*lbSubrubros);
+    if (row < 0)
+        return;
+    const QString oldName = lbSubrubros->item(row)->text();
+    auto* subcategory = static_cast<TSubcategoria*>(objectOfRow(*lbSubrubros, row));
+    const QString answer = modal::seam().inputBox(
+        QStringLiteral("Modify subcategory."), QStringLiteral("Edit this subcategory."), oldName);
+    if (answer.isEmpty())
+        return;
+    const std::string from = oldName.toStdString();
+    const std::string to = answer.toStdString();
+    estimating::TSubCategorias& subcategories = Document->CompoundSubcategories;
+    const int index = indexOfObject(subcategories, subcategory);
+    if (index >= 0) {
+        subcategories.SetString(index, to);
+        subcategory->Name = to;
+    }
+    forEachCompound([&](estimating::TInsumo& compound) {
+        if (compound.Subcategory() == from)
+            compound.SetSubcategory(to);
+    });
+    FillCompoundSubcategories();
+    MarkChanged();
+}
+
+void TRubrosForm::btnSaveClick() {
+    try {
+        // A database without a file name (one whose file could not be read whole) is saved
+        // under a name the user chooses, never written back silently.
+        if (Document->FileName().empty() && MainForm)
+            MainForm->FileSave();
+        else
+            Document->Save();
+    } catch (...) {
+        UpdateSaveButton();
+        throw;
+    }
+    UpdateSaveButton();
+}
+
+void TRubrosForm::btnCloseClick() {
+    close();
+}
+
+void ShowRubrosForm(QWidget* owner) {
+    TRubrosForm form(owner);
+    RubrosForm = &form;
+    struct Forget {
+        ~Forget() { RubrosForm = nullptr; }
+    } forget;
+    modal::seam().runModal(form);
+}

@@ -1,0 +1,273 @@
+#include "SubCategoriasInsumos.h"
+
+#include "Database.h"
+#include "Main.h"
+#include "ModalSeam.h"
+
+#include <QCollator>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QStringList>
+#include <QVariant>
+
+#include <string>
+
+TSubcategoriasSimplesForm* SubcategoriasSimplesForm = nullptr;
+
+namespace {
+
+using estimating::TSubcategoria;
+
+constexpr int kObjectRole = Qt::UserRole;
+// A subcategory of this name stays in the database but is never listed.
+const std::string kOthers = "Others";
+
+QString fromUtf8(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// Sorted list boxes order their rows without regard to letter case; equal rows keep the order
+// in which they came. Each row carries the object it shows.
+void insertSorted(QListWidget& list, const QString& text, void* object) {
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    int low = 0;
+    int high = list.count();
+    while (low < high) {
+        const int mid = (low + high) / 2;
+        if (collator.compare(list.item(mid)->text(), text) <= 0)
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    auto* row = new QListWidgetItem(text);
+    row->setData(kObjectRole, QVariant::fromValue(object));
+    list.insertItem(low, row);
+}
+
+// The current row when it is selected, else -1.
+int selectedRow(const QListWidget& list) {
+    const int row = list.currentRow();
+    if (row < 0 || !list.item(row)->isSelected())
+        return -1;
+    return row;
+}
+
+// The first entry spelt exactly so, else the first one equal without regard to case.
+int firstNamed(const estimating::TSubCategorias& list, const std::string& name) {
+    for (int i = 0; i < list.Count(); ++i)
+        if (list.Strings(i) == name)
+            return i;
+    return list.IndexOf(name);
+}
+
+QStringList costTypeNames() {
+    if (CostTypeNames)
+        return *CostTypeNames;
+    QStringList names;
+    for (std::string_view name : estimating::kCostTypeNames)
+        names << QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+    return names;
+}
+
+void centreOnScreen(QWidget& form) {
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        form.move(screen->availableGeometry().center() - form.rect().center());
+}
+
+template <class Change> void forEachPrimary(Change change) {
+    for (int i = 0; i < Document->Primaries.Count(); ++i)
+        change(Document->Primaries.Insumo(i));
+}
+
+} // namespace
+
+TSubcategoriasSimplesForm::TSubcategoriasSimplesForm(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("SubcategoriasSimplesForm"));
+    setWindowTitle(QStringLiteral("Primaries' subcategories"));
+    setFixedSize(417, 378);
+
+    auto makeLabel = [this](const char* name, const QString& caption, int top) {
+        auto* label = new QLabel(caption, this);
+        label->setObjectName(QLatin1String(name));
+        label->move(8, top);
+        return label;
+    };
+    auto makeList = [this](const char* name, int top, int height) {
+        auto* list = new QListWidget(this);
+        list->setObjectName(QLatin1String(name));
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
+        list->setGeometry(8, top, 281, height);
+        return list;
+    };
+    auto makeButton = [this](const char* name, const QString& caption, int top) {
+        auto* button = new QPushButton(caption, this);
+        button->setObjectName(QLatin1String(name));
+        button->setAutoDefault(false);
+        button->setGeometry(312, top, 97, 25);
+        return button;
+    };
+    Label2 = makeLabel("Label2", QStringLiteral("Categories"), 8);
+    lbCategorias = makeList("lbCategorias", 24, 73);
+    Label1 = makeLabel("Label1", QStringLiteral("Subcategories"), 104);
+    lbSubcategorias = makeList("lbSubcategorias", 120, 249);
+    btnAdd = makeButton("btnAdd", QStringLiteral("New"), 16);
+    btnUpdate = makeButton("btnUpdate", QStringLiteral("Update"), 48);
+    btnDelete = makeButton("btnDelete", QStringLiteral("Delete"), 88);
+    btnSave = makeButton("btnSave", QStringLiteral("Save"), 304);
+    btnClose = makeButton("btnClose", QStringLiteral("Close"), 344);
+
+    auto bind = [this](QPushButton* button, void (TSubcategoriasSimplesForm::*handler)()) {
+        connect(button, &QPushButton::clicked, this,
+                [this, handler] { modal::guarded([this, handler] { (this->*handler)(); }); });
+    };
+    bind(btnAdd, &TSubcategoriasSimplesForm::btnAddClick);
+    bind(btnUpdate, &TSubcategoriasSimplesForm::btnUpdateClick);
+    bind(btnDelete, &TSubcategoriasSimplesForm::btnDeleteClick);
+    bind(btnSave, &TSubcategoriasSimplesForm::btnSaveClick);
+    bind(btnClose, &TSubcategoriasSimplesForm::btnCloseClick);
+    connect(lbCategorias, &QListWidget::itemSelectionChanged, this,
+            [this] { modal::guarded([this] { lbCategoriasClick(); }); });
+
+    modal::guarded([this] { FormCreate(); });
+}
+
+QString TSubcategoriasSimplesForm::ChosenType() const {
+    // A cost type stays chosen even when the user clears the list's highlight.
+    const QListWidgetItem* current = lbCategorias->currentItem();
+    return current ? current->text() : QString();
+}
+
+void TSubcategoriasSimplesForm::FillTypeSubcategories(const QString& typeName) {
+    const QSignalBlocker blocker(lbSubcategorias);
+    lbSubcategorias->clear();
+    const std::string type = typeName.toStdString();
+    const estimating::TSubCategorias& subcategories = Document->PrimarySubcategories;
+    for (int i = 0; i < subcategories.Count(); ++i) {
+        TSubcategoria* subcategory = subcategories.Objects(i);
+        if (subcategory && subcategory->Category == type && subcategory->Name != kOthers)
+            insertSorted(*lbSubcategorias, fromUtf8(subcategory->Name), subcategory);
+    }
+}
+
+void TSubcategoriasSimplesForm::FormCreate() {
+    {
+        const QSignalBlocker blocker(lbCategorias);
+        lbCategorias->clear();
+        lbCategorias->addItems(costTypeNames());
+        lbCategorias->setCurrentRow(0);
+    }
+    FillTypeSubcategories(ChosenType());
+    btnAdd->setEnabled(true);
+    btnUpdate->setEnabled(true);
+    btnDelete->setEnabled(true);
+    UpdateSaveButton();
+    centreOnScreen(*this);
+}
+
+void TSubcategoriasSimplesForm::MarkChanged() {
+    Document->Saved = 0;
+    UpdateSaveButton();
+}
+
+void TSubcategoriasSimplesForm::UpdateSaveButton() {
+    btnSave->setEnabled(Document->Saved == 0);
+}
+
+void TSubcategoriasSimplesForm::lbCategoriasClick() {
+    FillTypeSubcategories(ChosenType());
+}
+
+void TSubcategoriasSimplesForm::btnAddClick() {
+    const QString answer = modal::seam().inputBox(QStringLiteral("New subcategory"),
+                                                  QStringLiteral("Input a new subcategory"), {});
+    if (answer.isEmpty())
+        return;
+    const QString type = ChosenType();
+    const std::string name = answer.toStdString();
+    Document->PrimarySubcategories.AddObject(
+        name, std::make_unique<TSubcategoria>(name, type.toStdString()));
+    FillTypeSubcategories(type);
+    MarkChanged();
+}
+
+void TSubcategoriasSimplesForm::btnDeleteClick() {
+    const int row = selectedRow(*lbSubcategorias);
+    if (row < 0)
+        return;
+    if (modal::showMessage(QStringLiteral("Are you sure to delete this subcategory?"), {},
+                           modal::Buttons::YesNo, modal::Icon::Warning) != modal::Answer::Yes)
+        return;
+    const std::string name = lbSubcategorias->item(row)->text().toStdString();
+    estimating::TSubCategorias& subcategories = Document->PrimarySubcategories;
+    if (const int index = firstNamed(subcategories, name); index >= 0)
+        subcategories.Delete(index);
+    {
+        const QSignalBlocker blocker(lbSubcategorias);
+        delete lbSubcategorias->takeItem(row);
+    }
+    MarkChanged();
+    forEachPrimary([&](estimating::TInsumo& primary) {
+        if (primary.Subcategory() == name)
+            primary.SetSubcategory(kOthers);
+    });
+    FillTypeSubcategories(ChosenType());
+}
+
+void TSubcategoriasSimplesForm::btnUpdateClick() {
+    const int row = selectedRow(*lbSubcategorias);
+    if (row < 0)
+        return;
+    const QString oldName = lbSubcategorias->item(row)->text();
+    const std::string from = oldName.toStdString();
+    estimating::TSubCategorias& subcategories = Document->PrimarySubcategories;
+    const int index = firstNamed(subcategories, from);
+    const QString answer = modal::seam().inputBox(
+        QStringLiteral("Modify subcategory"), QStringLiteral("Input the modification."), oldName);
+    if (answer.isEmpty())
+        return;
+    const std::string to = answer.toStdString();
+    if (index >= 0) {
+        if (TSubcategoria* subcategory = subcategories.Objects(index))
+            subcategory->Name = to;
+        subcategories.SetString(index, to);
+    }
+    MarkChanged();
+    forEachPrimary([&](estimating::TInsumo& primary) {
+        if (primary.Subcategory() == from)
+            primary.SetSubcategory(to);
+    });
+    FillTypeSubcategories(ChosenType());
+}
+
+void TSubcategoriasSimplesForm::btnSaveClick() {
+    try {
+        // A database without a file name (one whose file could not be read whole) is saved
+        // under a name the user chooses, never written back silently.
+        if (Document->FileName().empty() && MainForm)
+            MainForm->FileSave();
+        else
+            Document->Save();
+    } catch (...) {
+        UpdateSaveButton();
+        throw;
+    }
+    UpdateSaveButton();
+}
+
+void TSubcategoriasSimplesForm::btnCloseClick() {
+    close();
+}
+
+void ShowSubcategoriasSimplesForm(QWidget* owner) {
+    TSubcategoriasSimplesForm form(owner);
+    SubcategoriasSimplesForm = &form;
+    struct Forget {
+        ~Forget() { SubcategoriasSimplesForm = nullptr; }
+    } forget;
+    modal::seam().runModal(form);
+}
