@@ -488,3 +488,22 @@ TEST_F(SetupEngineInstall, PackedBodyOfTheWrongSizeIsAnError) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(SetupEngineInstall, SamplePackageInstallsWhole) {
+    Load(package_writer::Sample());
+    installer->InstallRoot = installer->ExpandPlaceholders(installer->Header.DefaultDestination);
+    EXPECT_EQ(installer->InstallRoot, "C:\\Program Files\\Sample Estimator");
+    Run();
+    ASSERT_EQ(installer->GetStatus(), setup::TInstaller::StatusCompleted)
+        << wizard.errorText.toStdString();
+    const QString installRoot = installer->InstallRoot;
+    EXPECT_EQ(setup::TInstaller::GetFileVersionNumber(installRoot + "\\Estimator.exe"), 21017);
+    EXPECT_TRUE(root.Exists(installRoot + "\\Docs\\Manual.txt"));
+    const QStringList log = LogLines(installRoot);
+    EXPECT_EQ(log.filter(".lnk").size(), 4);
+    EXPECT_EQ(log.filter("CreateRegValue::HKEY_CURRENT_USER\\Software\\Sample Software").size(), 3);
+}
+
+} // namespace
