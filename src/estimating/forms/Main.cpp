@@ -1,6 +1,8 @@
 #include "Main.h"
 
 #include "AboutFrm.h"
+#include "AddItemFrm.h"
+#include "AddPresuFrm.h"
 #include "AppHelp.h"
 #include "Database.h"
 #include "DetallePresuFrm.h"
@@ -10,16 +12,20 @@
 #include "MyUtils.h"
 #include "PresupuestosFrm.h"
 #include "ReportFrm.h"
+#include "SelectItemFrm.h"
 
 #include "ModalSeam.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDrag>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
@@ -239,6 +245,9 @@ void TMainForm::BuildClientArea() {
     tvPresu->setSelectionMode(QAbstractItemView::SingleSelection);
     tvPresu->setUniformRowHeights(true);
     tvPresu->viewport()->installEventFilter(this);
+    // Nodes move by the tree's own rules, never by the view's built-in drag and drop.
+    tvPresu->setDragDropMode(QAbstractItemView::NoDragDrop);
+    tvPresu->viewport()->setAcceptDrops(true);
 
     frame1 = new TmyFrame(Splitter1);
     Splitter1->addWidget(tvPresu);
@@ -307,6 +316,16 @@ void TMainForm::ConnectHandlers() {
     click(btnUpdateTree, &TMainForm::btnUpdateTreeClick);
     click(btnPropiedades, &TMainForm::btnPropiedades_Click);
     click(btnSave, &TMainForm::btnSave_Click);
+    click(btnAddItem, &TMainForm::btnAddItem_Click);
+    click(btnDelItem, &TMainForm::btnDelItem_Click);
+    click(btnUpdate, &TMainForm::btnUpdate_Click);
+    click(btnClonar, &TMainForm::btnClonar_Click);
+    click(frame1->btnEditCant, &TMainForm::frame11btnEditCantClick);
+    ToolBar2->installEventFilter(this);
+    for (QToolButton* arrow : {btnUp, btnDown}) {
+        connect(arrow, &QToolButton::clicked, this,
+                [this, arrow] { modal::guarded([&] { UpDownDivClick(arrow); }); });
+    }
     click(frame1->chkExplosion, &TMainForm::chkExplosionClick);
     click(frame1->btnReport, &TMainForm::frame1btnReportClick);
     click(frame1->btnVerReporte, &TMainForm::frame1btnVerReporteClick);
@@ -724,11 +743,38 @@ TItem* TMainForm::SelectedLine() const {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == tvPresu->viewport() && event->type() == QEvent::MouseButtonPress) {
-        const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
-        tvPresuMouseDown(at.x(), at.y());
+    if (watched == ToolBar2 && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        modal::guarded([&] { UpDownDivClick(ToolBar2); });
+        return false;
     }
-    if (watched == tvPresu->viewport() && event->type() == QEvent::MouseButtonRelease) {
+    if (watched != tvPresu->viewport())
+        return QMainWindow::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        auto* press = static_cast<QMouseEvent*>(event);
+        const QPoint at = press->position().toPoint();
+        modal::guarded([&] { tvPresuMouseDown(at.x(), at.y(), press->button()); });
+        break;
+    }
+    case QEvent::MouseMove: {
+        auto* move = static_cast<QMouseEvent*>(event);
+        if (!DragArmed)
+            break;
+        if (!(move->buttons() & Qt::LeftButton)) {
+            DragArmed = false;
+            break;
+        }
+        const QPoint moved = move->position().toPoint() - QPoint(MouseDownX, MouseDownY);
+        if (moved.manhattanLength() >= DragThreshold) {
+            DragArmed = false;
+            modal::guarded([&] { StartNodeDrag(); });
+        }
+        // The view would otherwise move the selection along with the pointer.
+        return true;
+    }
+    case QEvent::MouseButtonRelease: {
+        DragArmed = false;
         // A press that selected a node but ended elsewhere makes no click; the panel and the
         // commands must still follow the node now selected.
         QTimer::singleShot(0, this, [this] {
@@ -738,13 +784,24 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
                     NodeSelected(current);
             });
         });
+        break;
+    }
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::DragLeave:
+    case QEvent::Drop:
+        return HandleTreeDragEvent(event);
+    default:
+        break;
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TMainForm::tvPresuMouseDown(int x, int y) {
+void TMainForm::tvPresuMouseDown(int x, int y, Qt::MouseButton button) {
     MouseDownX = x;
     MouseDownY = y;
+    const QTreeWidgetItem* hit = tvPresu->itemAt(x, y);
+    DragArmed = hit && !IsRootNode(hit) && button == Qt::LeftButton;
 }
 
 void TMainForm::tvPresuClick() {
@@ -1037,4 +1094,537 @@ void TMainForm::frame1btnReportClick() {
 
 void TMainForm::frame1btnVerReporteClick() {
     ReportForm->ShowReport();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Editing the budget shown
+
+namespace {
+
+const QString kNodeMimeType = QStringLiteral("application/x-obravel-budget-node");
+
+// The position of this very line in a list, or -1.
+int PositionOfLine(const TItems& lines, const TItem* line) {
+    const auto& list = lines.List();
+    for (std::size_t i = 0; i < list.size(); ++i)
+        if (list[i].get() == line)
+            return static_cast<int>(i);
+    return -1;
+}
+
+std::size_t BudgetLineCount() {
+    std::size_t count = 0;
+    for (const auto& entry : Document->Budgets.List())
+        if (const TInsumoCompuesto* holder = entry->AsCompuesto())
+            count += static_cast<std::size_t>(holder->Items().Count());
+    return count;
+}
+
+TInsumoCompuesto* FindBudget(const std::string& code) {
+    TInsumo* found = Document->Budgets.Find(code);
+    return found ? found->AsCompuesto() : nullptr;
+}
+
+TItem LineTemplate(std::uint8_t kind, std::uint8_t subKind, TInsumo& input,
+                   TInsumoCompuesto& holder, double quantity) {
+    TItem line;
+    line.Kind = kind;
+    line.SubKind = subKind;
+    line.Code = input.Code();
+    line.Name = input.Name();
+    line.Insumo = &input;
+    line.Parent = &holder;
+    line.ParentCode = holder.Code();
+    line.Quantity = quantity;
+    return line;
+}
+
+// The open state of every node of a subtree, in the order forEach visits them.
+std::vector<bool> OpenStates(QTreeWidgetItem* top) {
+    std::vector<bool> states;
+    std::vector<QTreeWidgetItem*> stack{top};
+    while (!stack.empty()) {
+        QTreeWidgetItem* node = stack.back();
+        stack.pop_back();
+        states.push_back(node->isExpanded());
+        for (int i = node->childCount() - 1; i >= 0; --i)
+            stack.push_back(node->child(i));
+    }
+    return states;
+}
+
+void RestoreOpenStates(QTreeWidgetItem* top, const std::vector<bool>& states) {
+    std::size_t k = 0;
+    std::vector<QTreeWidgetItem*> stack{top};
+    while (!stack.empty() && k < states.size()) {
+        QTreeWidgetItem* node = stack.back();
+        stack.pop_back();
+        node->setExpanded(states[k++]);
+        for (int i = node->childCount() - 1; i >= 0; --i)
+            stack.push_back(node->child(i));
+    }
+}
+
+} // namespace
+
+bool TMainForm::IsRootNode(const QTreeWidgetItem* node) const {
+    return node && tvPresu->topLevelItemCount() > 0 && node == tvPresu->topLevelItem(0);
+}
+
+bool TMainForm::IsRootOrDivision(const TTreeNode* node) const {
+    return node && (IsRootNode(node) || node->Line->SubKind == kSubKindDivision);
+}
+
+void TMainForm::MarkModified() {
+    Document->Saved = 0;
+    UpdateSaveButton();
+}
+
+TTreeNode* TMainForm::AddChildNode(QTreeWidgetItem* parent, TItem* line, bool container) {
+    auto* node = new TTreeNode(line, container);
+    node->setText(0, q(line->Name));
+    node->setIcon(0, ImageList2[container ? ImgContainer : ImgLine]);
+    const QSignalBlocker blocker(tvPresu);
+    parent->addChild(node);
+    parent->setExpanded(true);
+    return node;
+}
+
+void TMainForm::PurgeBudgets() {
+    const std::size_t before = BudgetLineCount();
+    Document->Budgets.PurgeDeleted();
+    // Nodes refer to lines; any line the purge freed must take its node with it.
+    if (BudgetLineCount() != before)
+        RefreshTree();
+}
+
+void TMainForm::MoveNode(QTreeWidgetItem* node, QTreeWidgetItem* newParent, int index) {
+    const std::vector<bool> states = OpenStates(node);
+    QTreeWidgetItem* current = tvPresu->currentItem();
+    const QSignalBlocker blocker(tvPresu);
+    QTreeWidgetItem* oldParent = node->parent();
+    oldParent->takeChild(oldParent->indexOfChild(node));
+    newParent->insertChild(std::clamp(index, 0, newParent->childCount()), node);
+    RestoreOpenStates(node, states);
+    if (current)
+        tvPresu->setCurrentItem(current);
+}
+
+void TMainForm::btnAddItem_Click() {
+    int kind = -1;
+    {
+        TSelectItemForm choice(this);
+        modal::seam().runModal(choice);
+        if (choice.Cancelled != 0)
+            return;
+        kind = choice.ItemKind;
+    }
+    switch (kind) {
+    case 0:
+        AddPrimaryItem();
+        break;
+    case 1:
+        AddCompoundItem();
+        break;
+    case 2:
+        AddSubBudget();
+        break;
+    case 3:
+        AddDivision();
+        break;
+    default:
+        break;
+    }
+}
+
+void TMainForm::AddPrimaryItem() {
+    TTreeNode* node = SelectedNode();
+    if (!node)
+        return;
+    TAddSimpleForm picker(this);
+    TInsumoCompuesto* holder = FindBudget(node->Line->Code);
+    if (!holder || !IsRootOrDivision(node) || !node->Line->Insumo)
+        return;
+    try {
+        picker.Mode = 0;
+        picker.PrepareChoices();
+        modal::seam().runModal(picker);
+        if (picker.ChosenCode.isEmpty())
+            return;
+        TInsumo* primary = Document->Primaries.Find(picker.ChosenCode.toStdString());
+        if (!primary)
+            return;
+        holder->Items().Add(
+            LineTemplate(kKindPrimary, kSubKindNone, *primary, *holder, picker.Quantity));
+        TItem* line = holder->Items().Find(primary->Code());
+        MarkModified();
+        AddChildNode(node, line, false);
+        PurgeBudgets();
+        ShowItemDetails();
+        FillItemGrid();
+    } catch (const std::exception& e) {
+        modal::showMessage(QString::fromUtf8(e.what()));
+    }
+}
+
+void TMainForm::AddCompoundItem() {
+    TTreeNode* node = SelectedNode();
+    if (!node)
+        return;
+    TAddCompuestoForm picker(this);
+    TInsumoCompuesto* holder = FindBudget(node->Line->Code);
+    if (!holder || !IsRootOrDivision(node) || !node->Line->Insumo)
+        return;
+    if (holder->SubKind() != kSubKindBudget && holder->SubKind() != kSubKindDivision)
+        return;
+    try {
+        picker.Mode = 1;
+        picker.PrepareChoices();
+        modal::seam().runModal(picker);
+        if (picker.ChosenCode.isEmpty())
+            return;
+        TInsumo* compound = Document->Compounds.Find(picker.ChosenCode.toStdString());
+        if (!compound)
+            return;
+        holder->Items().Add(
+            LineTemplate(kKindCompound, kSubKindCompound, *compound, *holder, picker.Quantity));
+        TItem* line = holder->Items().Find(compound->Code());
+        MarkModified();
+        AddChildNode(node, line, false);
+        ShowItemDetails();
+        FillItemGrid();
+    } catch (const std::exception& e) {
+        modal::showMessage(QString::fromUtf8(e.what()));
+    }
+}
+
+void TMainForm::AddSubBudget() {
+    TAddPresuForm picker(this);
+    TTreeNode* node = SelectedNode();
+    if (!IsRootOrDivision(node) || !node->Line->Insumo || !CurrentBudget)
+        return;
+    TInsumoCompuesto* holder = node->Line->Insumo->AsCompuesto();
+    if (!holder)
+        return;
+    picker.ExcludedCode = q(CurrentBudget->Code());
+    modal::seam().runModal(picker);
+    if (picker.ChosenCode.isEmpty())
+        return;
+    TInsumoCompuesto* budget = FindBudget(picker.ChosenCode.toStdString());
+    if (!budget)
+        return;
+    // A clash with a line already in the holder goes to the general error report.
+    holder->Items().Add(
+        LineTemplate(kKindCompound, kSubKindBudget, *budget, *holder, picker.Quantity));
+    MarkModified();
+    TItem* line = holder->Items().Find(budget->Code());
+    AddChildNode(node, line, false);
+    ShowItemDetails();
+    FillItemGrid();
+}
+
+void TMainForm::AddDivision() {
+    TTreeNode* node = SelectedNode();
+    if (!IsRootOrDivision(node) || !CurrentBudget)
+        return;
+    const QString name = modal::seam().inputBox(res(SNewDivision), res(SInputName), {});
+    if (name.isEmpty())
+        return;
+    TItem* selected = node->Line;
+    TInsumoCompuesto* holder = IsRootNode(node)
+                                   ? CurrentBudget
+                                   : (selected->Insumo ? selected->Insumo->AsCompuesto() : nullptr);
+    if (!holder)
+        return;
+    auto fresh = std::make_unique<TPresupuesto>();
+    fresh->SetName(name.toStdString());
+    fresh->SetDescription({});
+    fresh->SetCode(Document->Budgets.NewCode(kKindCompound, kSubKindDivision));
+    fresh->SetUnit("Gl.");
+    fresh->SetSpareValue(1.0);
+    fresh->SetKind(kKindCompound);
+    fresh->SetSubKind(kSubKindDivision);
+    fresh->SetOwner(static_cast<const TInsumo*>(selected->Insumo));
+    TInsumo* division = Document->Budgets.Add(std::move(fresh));
+    if (!division)
+        return;
+    holder->Items().Add(LineTemplate(kKindCompound, kSubKindDivision, *division, *holder, 1.0));
+    MarkModified();
+    TItem* line = holder->Items().Find(division->Code());
+    AddChildNode(node, line, true);
+}
+
+void TMainForm::frame11btnEditCantClick() {
+    TTreeNode* node = SelectedNode();
+    // The root's line is the budget itself, not a line anyone holds.
+    if (!node || IsRootNode(node))
+        return;
+    TItem* line = node->Line;
+    if (line->SubKind != kSubKindNone && line->SubKind != kSubKindCompound &&
+        line->SubKind != kSubKindBudget)
+        return;
+    QString shown = QString::number(line->Quantity, 'g', 15);
+    shown.replace(QLatin1Char('.'), q(DecimalMark()));
+    const QString answer = modal::seam().inputBox(res(SNewQuantity), res(SInputNewQuantity), shown);
+    double value = 0.0;
+    try {
+        value = StrToFloat(answer.toStdString());
+    } catch (const std::exception& e) {
+        modal::showMessage(QString::fromUtf8(e.what()));
+        return;
+    }
+    if (answer.isEmpty() || !(value > 0))
+        return;
+    line->Quantity = value;
+    MarkModified();
+    ShowItemDetails();
+    FillItemGrid();
+}
+
+void TMainForm::btnUpdate_Click() {
+    TTreeNode* node = SelectedNode();
+    if (!node || IsRootNode(node) || node->Line->SubKind != kSubKindDivision)
+        return;
+    TItem* line = node->Line;
+    TInsumo* division = Document->Budgets.Find(line->Code);
+    const QString answer = modal::seam().inputBox(res(SNewName), res(SInputName), q(line->Name));
+    const std::string name = answer.toStdString();
+    if (division)
+        division->SetName(name);
+    line->Name = name;
+    node->setText(0, answer);
+    MarkModified();
+    ShowItemDetails();
+    FillItemGrid();
+}
+
+void TMainForm::btnDelItem_Click() {
+    TTreeNode* node = SelectedNode();
+    if (!node || IsRootNode(node) || !node->parent())
+        return;
+    if (modal::showMessage(res(SDeleteElement), {}, modal::Buttons::YesNo, modal::Icon::Warning) !=
+        modal::Answer::Yes)
+        return;
+    auto* parent = static_cast<TTreeNode*>(node->parent());
+    TInsumoCompuesto* holder = parent->Line->Insumo ? parent->Line->Insumo->AsCompuesto() : nullptr;
+    if (holder) {
+        // The very line of the node: a damaged file may hold two lines with one code.
+        const int position = PositionOfLine(holder->Items(), node->Line);
+        if (position >= 0)
+            holder->Items().Delete(position);
+    }
+    {
+        const QSignalBlocker blocker(tvPresu);
+        delete node;
+        if (parent->childCount() == 0)
+            parent->setIcon(0, ImageList2[ImgContainer]);
+        tvPresu->setCurrentItem(parent);
+    }
+    MarkModified();
+    NodeSelected(parent);
+}
+
+void TMainForm::UpDownDivClick(QObject* sender) {
+    TTreeNode* node = SelectedNode();
+    if (!node || IsRootNode(node) || !node->parent())
+        return;
+    QTreeWidgetItem* parent = node->parent();
+    const int index = parent->indexOfChild(node);
+    const QString name = sender ? sender->objectName() : QString();
+    const bool up = name == QLatin1String("btnUp") && index > 0;
+    const bool down = name == QLatin1String("btnDown") && index < parent->childCount() - 1;
+    if (up || down) {
+        auto* sibling = static_cast<TTreeNode*>(parent->child(up ? index - 1 : index + 1));
+        TInsumoCompuesto* holder = FindBudget(static_cast<TTreeNode*>(parent)->Line->Code);
+        if (holder) {
+            // Lines without an input have no node, so positions are taken from the lines
+            // themselves: the line passes the sibling's line.
+            TItems& lines = holder->Items();
+            const int mine = PositionOfLine(lines, node->Line);
+            const int theirs = PositionOfLine(lines, sibling->Line);
+            if (mine >= 0 && theirs >= 0)
+                up ? lines.Move(mine, theirs) : lines.Move(theirs, mine);
+        }
+        if (up)
+            MoveNode(node, parent, index - 1);
+        else
+            MoveNode(sibling, parent, index);
+        const int now = parent->indexOfChild(node);
+        btnUp->setEnabled(now > 0);
+        btnDown->setEnabled(now < parent->childCount() - 1);
+    }
+    MarkModified();
+}
+
+bool TMainForm::tvPresuDragOver(QObject* source, int x, int y) const {
+    if (!qobject_cast<QTreeView*>(source))
+        return false;
+    const auto* target = static_cast<const TTreeNode*>(tvPresu->itemAt(x, y));
+    return target && IsRootOrDivision(target);
+}
+
+void TMainForm::tvPresuDragDrop(QObject* source, int x, int y) {
+    if (!qobject_cast<QTreeView*>(source))
+        return;
+    auto* target = static_cast<TTreeNode*>(tvPresu->itemAt(x, y));
+    TTreeNode* dragged = SelectedNode();
+    if (!target || !dragged || !IsRootOrDivision(target) || IsRootNode(dragged) ||
+        target == dragged->parent() || !dragged->parent())
+        return;
+    TItem* line = dragged->Line;
+    const TItem* targetLine = target->Line;
+    if (line->SubKind == kSubKindDivision) {
+        const TInsumoCompuesto* division = line->Insumo ? line->Insumo->AsCompuesto() : nullptr;
+        // Into itself or into a division inside it, the division would hold itself.
+        if (!division || division->ContainsBudget(targetLine->Code))
+            return;
+    }
+    TInsumoCompuesto* newHolder = FindBudget(targetLine->Code);
+    auto* oldParent = static_cast<TTreeNode*>(dragged->parent());
+    TInsumoCompuesto* oldHolder =
+        oldParent->Line->Insumo ? oldParent->Line->Insumo->AsCompuesto() : nullptr;
+    if (!newHolder || !oldHolder)
+        return;
+    TItem moved;
+    moved.Kind = line->Kind;
+    moved.SubKind = line->SubKind;
+    moved.Code = line->Code;
+    moved.Name = line->Name;
+    moved.Insumo = line->Insumo;
+    moved.Quantity = line->Quantity;
+    moved.Parent = targetLine->Insumo ? targetLine->Insumo->AsCompuesto() : nullptr;
+    moved.ParentCode = targetLine->Code;
+    // A clash with a line already in the target goes to the general error report.
+    TItem* added = newHolder->Items().Add(moved);
+    const int position = PositionOfLine(oldHolder->Items(), line);
+    if (position >= 0)
+        oldHolder->Items().Delete(position);
+    dragged->Line = added;
+    MoveNode(dragged, target, target->childCount());
+    target->setExpanded(true);
+    if (oldParent->childCount() == 0)
+        oldParent->setIcon(0, ImageList2[ImgContainer]);
+    MarkModified();
+    PurgeBudgets();
+    if (tvPresu->currentItem() == dragged)
+        SetNodeCommands(dragged);
+}
+
+void TMainForm::StartNodeDrag() {
+    auto* drag = new QDrag(tvPresu);
+    auto* data = new QMimeData;
+    data->setData(kNodeMimeType, QByteArray());
+    drag->setMimeData(data);
+    drag->exec(Qt::MoveAction);
+}
+
+bool TMainForm::HandleTreeDragEvent(QEvent* event) {
+    if (event->type() == QEvent::DragLeave)
+        return true;
+    auto* drop = static_cast<QDropEvent*>(event);
+    if (!drop->mimeData() || !drop->mimeData()->hasFormat(kNodeMimeType)) {
+        drop->ignore();
+        return true;
+    }
+    const QPoint at = drop->position().toPoint();
+    if (event->type() == QEvent::DragEnter) {
+        drop->acceptProposedAction();
+        return true;
+    }
+    if (event->type() == QEvent::DragMove) {
+        bool accepted = false;
+        modal::guarded([&] { accepted = tvPresuDragOver(drop->source(), at.x(), at.y()); });
+        if (accepted)
+            drop->acceptProposedAction();
+        else
+            drop->ignore();
+        return true;
+    }
+    modal::guarded([&] { tvPresuDragDrop(drop->source(), at.x(), at.y()); });
+    drop->acceptProposedAction();
+    return true;
+}
+
+void TMainForm::btnClonar_Click() {
+    if (!CurrentBudget)
+        return;
+    TInsumoCompuesto* source = FindBudget(CurrentBudget->Code());
+    if (!source)
+        return;
+    const QString name = modal::seam().inputBox(res(SCloneBudget), res(SNewName), {});
+    if (name.isEmpty())
+        return;
+    auto clone = std::make_unique<TPresupuesto>();
+    ClonePath.assign(1, source);
+    for (const auto& sourceLine : source->Items().List()) {
+        TItem copy;
+        CloneItem(*sourceLine, copy);
+        // Only a damaged file holds one code twice in a list; the copy keeps the first.
+        if (!clone->Items().Exists(copy.Code))
+            clone->Items().Add(copy);
+    }
+    ClonePath.clear();
+    const std::string code = Document->Budgets.NewCode(kKindCompound, kSubKindBudget);
+    clone->SetCode(code);
+    for (const auto& line : clone->Items().List())
+        line->ParentCode = code;
+    clone->SetName(name.toStdString());
+    clone->SetKind(source->Kind());
+    clone->SetSubKind(source->SubKind());
+    clone->SetSpareValue(source->SpareValue());
+    clone->SetUnit(source->Unit());
+    clone->SetDescription(source->Description());
+    TInsumo* added = Document->Budgets.Add(std::move(clone));
+    if (!added || !added->AsCompuesto())
+        return;
+    MarkModified();
+    setWindowTitle(ApplicationTitle() + QStringLiteral(" - ") + q(added->Name()));
+    ShowBudget(added->AsCompuesto());
+    UpdateSaveButton();
+}
+
+void TMainForm::CloneItem(const TItem& source, TItem& newLine) {
+    const TInsumoCompuesto* division = source.SubKind == kSubKindDivision && source.Insumo
+                                           ? source.Insumo->AsCompuesto()
+                                           : nullptr;
+    // A division already being copied above this one (only in a damaged file) is shared, so
+    // that the copy ends.
+    const bool copyDivision =
+        division && ClonePath.size() < kMaxDivisionDepth &&
+        std::find(ClonePath.begin(), ClonePath.end(), division) == ClonePath.end();
+    if (copyDivision)
+        CloneDivision(source, newLine);
+    else
+        newLine.Insumo = source.Insumo;
+    newLine.Name = newLine.Insumo ? newLine.Insumo->Name() : source.Name;
+    newLine.Code = newLine.Insumo ? newLine.Insumo->Code() : source.Code;
+    newLine.Kind = source.Kind;
+    newLine.SubKind = source.SubKind;
+    newLine.Quantity = source.Quantity;
+}
+
+void TMainForm::CloneDivision(const TItem& source, TItem& newLine) {
+    TInsumoCompuesto* original = source.Insumo->AsCompuesto();
+    auto fresh = std::make_unique<TPresupuesto>();
+    fresh->SetCode(Document->Budgets.NewCode(kKindCompound, kSubKindDivision));
+    fresh->SetName(original->Name());
+    fresh->SetUnit(original->Unit());
+    fresh->SetSpareValue(original->SpareValue());
+    fresh->SetKind(kKindCompound);
+    fresh->SetSubKind(kSubKindDivision);
+    TInsumo* added = Document->Budgets.Add(std::move(fresh));
+    if (!added) {
+        newLine.Insumo = source.Insumo;
+        return;
+    }
+    TInsumoCompuesto* copy = added->AsCompuesto();
+    ClonePath.push_back(original);
+    for (const auto& line : original->Items().List()) {
+        TItem inner;
+        CloneItem(*line, inner);
+        if (!copy->Items().Exists(inner.Code))
+            copy->Items().Add(inner);
+    }
+    ClonePath.pop_back();
+    newLine.Insumo = copy;
 }

@@ -92,7 +92,20 @@ public:
     void btnUpdateTreeClick();
     void btnPropiedades_Click();
     void btnSave_Click();
-    void tvPresuMouseDown(int x, int y);
+    void tvPresuMouseDown(int x, int y, Qt::MouseButton button = Qt::LeftButton);
+
+    // Editing the budget shown.
+    void btnAddItem_Click();
+    void frame11btnEditCantClick();
+    void btnUpdate_Click();
+    void btnDelItem_Click();
+    // btnUp, btnDown and a click on the tool bar itself; told apart by the sender's name.
+    void UpDownDivClick(QObject* sender);
+    // Whether a node dragged from `source` may be dropped at this point of the tree.
+    bool tvPresuDragOver(QObject* source, int x, int y) const;
+    // Moves the selected node's line into the root or division under this point.
+    void tvPresuDragDrop(QObject* source, int x, int y);
+    void btnClonar_Click();
     void FillBudgetTree();
     void AddItemNode(TItem* line);
     void ShowItemDetails();
@@ -128,6 +141,9 @@ public:
     QTreeWidgetItem* FillParentNode = nullptr;
     int MouseDownX = -1;
     int MouseDownY = -1;
+    // A press on a node that may be dragged; the drag starts once the pointer has gone far enough.
+    bool DragArmed = false;
+    static constexpr int DragThreshold = 25;
     std::uint8_t Explosion = 0;
     QString CategoryFilter;
 
@@ -200,6 +216,23 @@ private:
     void SetDatabaseMenus(bool on);
     void ShowBudget(TInsumoCompuesto* budget);
 
+    void AddPrimaryItem();
+    void AddCompoundItem();
+    void AddSubBudget();
+    void AddDivision();
+    void CloneItem(const TItem& source, TItem& newLine);
+    void CloneDivision(const TItem& source, TItem& newLine);
+    bool IsRootNode(const QTreeWidgetItem* node) const;
+    bool IsRootOrDivision(const TTreeNode* node) const;
+    TTreeNode* AddChildNode(QTreeWidgetItem* parent, TItem* line, bool container);
+    void MarkModified();
+    void PurgeBudgets();
+    // Moves a child node to another place, keeping the open state of its subtree and the
+    // current node.
+    void MoveNode(QTreeWidgetItem* node, QTreeWidgetItem* newParent, int index);
+    void StartNodeDrag();
+    bool HandleTreeDragEvent(QEvent* event);
+
     void tvPresuKeySelect(QTreeWidgetItem* current);
     void NodeSelected(TTreeNode* node);
     void SetNodeCommands(TTreeNode* node);
@@ -224,6 +257,7 @@ private:
     QList<QIcon> ImageList2;
     std::string CurrentBudgetCode;
     std::vector<TInsumoCompuesto*> DivisionPath; // divisions being filled, outermost first
+    std::vector<const TInsumo*> ClonePath;       // divisions being copied, outermost first
     int Filling = 0;
     // The node the panel and the commands were last set for; compared, never dereferenced.
     const QTreeWidgetItem* ShownNode = nullptr;
