@@ -4,6 +4,8 @@
 #include "AddItemFrm.h"
 #include "AddPresuFrm.h"
 #include "AppHelp.h"
+#include "CompuestosFrm.h"
+#include "ControlCentralFrm.h"
 #include "Database.h"
 #include "DetallePresuFrm.h"
 #include "Frame2.h"
@@ -12,7 +14,11 @@
 #include "MyUtils.h"
 #include "PresupuestosFrm.h"
 #include "ReportFrm.h"
+#include "RubrosFrm.h"
 #include "SelectItemFrm.h"
+#include "SimplesFrm.h"
+#include "SubCategoriasInsumos.h"
+#include "UnidadesFrm.h"
 
 #include "ModalSeam.h"
 
@@ -546,15 +552,60 @@ void TMainForm::EnableDatabaseMenus() {
     SetDatabaseMenus(!Document->FileName().empty());
 }
 
-// The catalogue dialogs are not part of the program yet; their openers stay in place.
+namespace {
+
+// Keeps a dialog module's global pointing at the open dialog, also when the dialog fails.
+template <class Form> class OpenDialogGlobal {
+public:
+    OpenDialogGlobal(Form*& global, Form& dialog) : global_(global) { global_ = &dialog; }
+    ~OpenDialogGlobal() { global_ = nullptr; }
+    OpenDialogGlobal(const OpenDialogGlobal&) = delete;
+    OpenDialogGlobal& operator=(const OpenDialogGlobal&) = delete;
+
+private:
+    Form*& global_;
+};
+
+} // namespace
+
+// Every catalogue clears the saved flag on a change, so btnSave follows it after each of them.
 void TMainForm::MenuUnidadesClick() {
+    ShowUnidadesForm(this);
     UpdateSaveButton();
 }
-void TMainForm::RubrosClick() {}
-void TMainForm::OpenSubCategorias() {}
-void TMainForm::OpenSimplesClick() {}
-void TMainForm::OpenCompuestosClick() {}
-void TMainForm::btnControlClick() {}
+
+void TMainForm::RubrosClick() {
+    ShowRubrosForm(this);
+    UpdateSaveButton();
+}
+
+void TMainForm::OpenSubCategorias() {
+    ShowSubcategoriasSimplesForm(this);
+    UpdateSaveButton();
+}
+
+void TMainForm::OpenSimplesClick() {
+    {
+        TSimplesForm dialog(this);
+        const OpenDialogGlobal<TSimplesForm> open(SimplesForm, dialog);
+        modal::seam().runModal(dialog);
+    }
+    UpdateSaveButton();
+}
+
+void TMainForm::OpenCompuestosClick() {
+    {
+        TCompuestosForm dialog(this);
+        const OpenDialogGlobal<TCompuestosForm> open(CompuestosForm, dialog);
+        modal::seam().runModal(dialog);
+    }
+    UpdateSaveButton();
+}
+
+void TMainForm::btnControlClick() {
+    ShowControlForm(this);
+    UpdateSaveButton();
+}
 
 void TMainForm::ContenidoClick() {
     SetApplicationHelpFile(QStringLiteral("Help.hlp"));
