@@ -148,6 +148,32 @@ TEST_F(SetupEngineServices, WindowsVersionGate) {
     }
 }
 
+TEST_F(SetupEngineServices, UnreadableWindowsVersionFailsTheGateAndChangesNothing) {
+    Load(BasicPackage());
+    auto& registry = root.platform().registry();
+    registry.deleteKey(0x80000002u, "Software\\Microsoft\\Windows NT\\CurrentVersion");
+    registry.deleteValue(0x80000002u, "Software\\Microsoft\\Windows\\CurrentVersion",
+                         "VersionNumber");
+    if (root.platform().system().windowsVersion())
+        GTEST_SKIP() << "this Windows root still reports a version";
+    wizard = FakeWizard();
+    EXPECT_FALSE(installer.CheckWindowsVersion());
+    EXPECT_FALSE(wizard.tahoma);
+    EXPECT_FALSE(wizard.commonShortcutsDisabled);
+}
+
+TEST_F(SetupEngineServices, ComponentsMatchExactlyAndCaseSensitively) {
+    Package p = BasicPackage();
+    p.componentNames = {"Core", "Help"};
+    Load(p);
+    wizard.Uncheck("Help");
+    EXPECT_TRUE(installer.IsComponentChecked("Core"));
+    EXPECT_FALSE(installer.IsComponentChecked("core"));
+    EXPECT_FALSE(installer.IsComponentChecked("Core "));
+    EXPECT_FALSE(installer.IsComponentChecked("Help"));
+    EXPECT_FALSE(installer.IsComponentChecked("Missing"));
+}
+
 TEST_F(SetupEngineServices, FileVersionNumberJoinsTheDigits) {
     Load(BasicPackage());
     const auto place = [&](const QString& path, std::uint16_t a, std::uint16_t b, std::uint16_t c,
