@@ -222,14 +222,24 @@ TEST_F(TreeEditMoveTest, ADragIsArmedOnlyByALeftPressOnANodeOtherThanTheRoot) {
     // A real press arms it; a short move keeps the selection where it is.
     QTest::mousePress(form->tvPresu->viewport(), Qt::LeftButton, {}, mason);
     EXPECT_TRUE(form->DragArmed);
-    QMouseEvent move(QEvent::MouseMove, QPointF(mason + QPoint(0, 10)),
-                     QPointF(form->tvPresu->viewport()->mapToGlobal(mason + QPoint(0, 10))),
-                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(form->tvPresu->viewport(), &move);
+    auto moveBy = [&](QPoint by) {
+        const QPoint to = mason + by;
+        QMouseEvent move(QEvent::MouseMove, QPointF(to),
+                         QPointF(form->tvPresu->viewport()->mapToGlobal(to)), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form->tvPresu->viewport(), &move);
+    };
+    moveBy({20, 24});
     EXPECT_TRUE(form->DragArmed);
     EXPECT_EQ(form->tvPresu->currentItem(), node({"Mason"}));
     QTest::mouseRelease(form->tvPresu->viewport(), Qt::LeftButton, {}, mason);
     EXPECT_FALSE(form->DragArmed);
+    // 25 pixels in one direction start the drag.
+    QTest::mousePress(form->tvPresu->viewport(), Qt::LeftButton, {}, mason);
+    moveBy({0, -25});
+    EXPECT_FALSE(form->DragArmed);
+    QTest::mouseRelease(form->tvPresu->viewport(), Qt::LeftButton, {}, mason);
+    EXPECT_EQ(childTexts(root()), QStringList({"Foundations", "Wall", "Mason", "Roof"}));
 }
 
 TEST_F(TreeEditMoveTest, CloneCopiesDivisionsDepthFirstAndSharesTheRest) {

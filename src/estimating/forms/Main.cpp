@@ -46,6 +46,7 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <cstdlib>
 #include <exception>
 #include <vector>
 
@@ -817,7 +818,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
             break;
         }
         const QPoint moved = move->position().toPoint() - QPoint(MouseDownX, MouseDownY);
-        if (moved.manhattanLength() >= DragThreshold) {
+        if (std::abs(moved.x()) >= DragThreshold || std::abs(moved.y()) >= DragThreshold) {
             DragArmed = false;
             modal::guarded([&] { StartNodeDrag(); });
         }
