@@ -4,6 +4,7 @@
 #include "Main.h"
 #include "ModalSeam.h"
 
+#include <QBoxLayout>
 #include <QCollator>
 #include <QGuiApplication>
 #include <QListWidget>
@@ -100,33 +101,54 @@ template <class Change> void forEachCompound(Change change) {
 TRubrosForm::TRubrosForm(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("RubrosForm"));
     setWindowTitle(QStringLiteral("Compound's categories"));
-    setFixedSize(395, 375);
-
-    auto makeButton = [this](const char* name, const QString& caption, int left, int top,
-                             int width) {
+    auto makeButton = [this](const char* name, const QString& caption, int width) {
         auto* button = new QPushButton(caption, this);
         button->setObjectName(QLatin1String(name));
         button->setAutoDefault(false);
-        button->setGeometry(left, top, width, 25);
+        button->setMinimumWidth(width);
+        button->setFixedHeight(25);
         return button;
     };
-    auto makeList = [this](const char* name, int top, int height) {
+    auto makeList = [this](const char* name, int height) {
         auto* list = new QListWidget(this);
         list->setObjectName(QLatin1String(name));
         list->setSelectionMode(QAbstractItemView::SingleSelection);
-        list->setGeometry(8, top, 377, height);
+        list->setMinimumWidth(377);
+        list->setFixedHeight(height);
         return list;
     };
-    btnAdd = makeButton("btnAdd", QStringLiteral("Add category"), 24, 8, 105);
-    btnDelete = makeButton("btnDelete", QStringLiteral("Delete category"), 144, 8, 97);
-    btnUpdate = makeButton("btnUpdate", QStringLiteral("Rename category"), 264, 8, 97);
-    lbRubros = makeList("lbRubros", 40, 97);
-    btnAddSub = makeButton("btnAddSub", QStringLiteral("Add subcategory"), 24, 144, 105);
-    btnDeleteSub = makeButton("btnDeleteSub", QStringLiteral("Delete subcategory"), 144, 144, 97);
-    btnUpdateSub = makeButton("btnUpdateSub", QStringLiteral("Rename subcategory"), 256, 144, 105);
-    lbSubrubros = makeList("lbSubrubros", 176, 161);
-    btnSave = makeButton("btnSave", QStringLiteral("Save"), 152, 344, 97);
-    btnClose = makeButton("btnClose", QStringLiteral("Close"), 288, 344, 97);
+    btnAdd = makeButton("btnAdd", QStringLiteral("Add category"), 105);
+    btnDelete = makeButton("btnDelete", QStringLiteral("Delete category"), 97);
+    btnUpdate = makeButton("btnUpdate", QStringLiteral("Rename category"), 97);
+    lbRubros = makeList("lbRubros", 97);
+    btnAddSub = makeButton("btnAddSub", QStringLiteral("Add subcategory"), 105);
+    btnDeleteSub = makeButton("btnDeleteSub", QStringLiteral("Delete subcategory"), 97);
+    btnUpdateSub = makeButton("btnUpdateSub", QStringLiteral("Rename subcategory"), 105);
+    lbSubrubros = makeList("lbSubrubros", 161);
+    btnSave = makeButton("btnSave", QStringLiteral("Save"), 97);
+    btnClose = makeButton("btnClose", QStringLiteral("Close"), 97);
+
+    // The design's positions, with room for captions wider than the design font's.
+    auto row = [](std::initializer_list<QPushButton*> buttons, bool right) {
+        auto* line = new QHBoxLayout;
+        if (right)
+            line->addStretch();
+        for (QPushButton* button : buttons) {
+            line->addStretch();
+            line->addWidget(button);
+        }
+        line->addStretch();
+        return line;
+    };
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 8, 8, 6);
+    layout->setSpacing(7);
+    layout->addLayout(row({btnAdd, btnDelete, btnUpdate}, false));
+    layout->addWidget(lbRubros);
+    layout->addLayout(row({btnAddSub, btnDeleteSub, btnUpdateSub}, false));
+    layout->addWidget(lbSubrubros);
+    layout->addLayout(row({btnSave, btnClose}, true));
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     auto bind = [this](QPushButton* button, void (TRubrosForm::*handler)()) {
         connect(button, &QPushButton::clicked, this,
@@ -183,6 +205,7 @@ void TRubrosForm::FormCreate() {
         FillCompoundSubcategories();
     }
     UpdateSaveButton();
+    adjustSize();
     centreOnScreen(*this);
 }
 
