@@ -7,15 +7,8 @@
 #include "ModificarPreciosFrm.h"
 #include "MyUtils.h"
 #include "SimplesLists.h"
-
-#if __has_include("UnidadesFrm.h")
-#include "UnidadesFrm.h"
-#define OBRAVEL_HAS_UNITS_FORM 1
-#endif
-#if __has_include("SubCategoriasInsumos.h")
 #include "SubCategoriasInsumos.h"
-#define OBRAVEL_HAS_SUBCATEGORIES_FORM 1
-#endif
+#include "UnidadesFrm.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -37,6 +30,15 @@
 using estimating::TInsumo;
 
 TSimplesForm* SimplesForm = nullptr;
+
+void ShowSimplesForm(QWidget* owner) {
+    TSimplesForm form(owner);
+    SimplesForm = &form;
+    struct Forget {
+        ~Forget() { SimplesForm = nullptr; }
+    } forget;
+    modal::seam().runModal(form);
+}
 
 namespace {
 
@@ -616,16 +618,7 @@ void TSimplesForm::btnCloseClick() {
 }
 
 void TSimplesForm::btnUnidadesClick() {
-#ifdef OBRAVEL_HAS_UNITS_FORM
-    {
-        TUnidadesForm units(this);
-        UnidadesForm = &units;
-        struct Forget {
-            ~Forget() { UnidadesForm = nullptr; }
-        } forget;
-        modal::seam().runModal(units);
-    }
-#endif
+    ShowUnidadesForm(this);
     if (Adding) {
         // Keep what is being typed: only the unit list is new.
         const QString unit = cboUnidad->currentText();
@@ -641,16 +634,7 @@ void TSimplesForm::btnUnidadesClick() {
 }
 
 void TSimplesForm::btnOpenSubcatClick() {
-#ifdef OBRAVEL_HAS_SUBCATEGORIES_FORM
-    {
-        TSubcategoriasSimplesForm subcategories(this);
-        SubcategoriasSimplesForm = &subcategories;
-        struct Forget {
-            ~Forget() { SubcategoriasSimplesForm = nullptr; }
-        } forget;
-        modal::seam().runModal(subcategories);
-    }
-#endif
+    ShowSubcategoriasSimplesForm(this);
     RefillSubcategoryLists();
     RefillPrimaryList();
     ShowPrimary();

@@ -109,4 +109,9 @@ private:
     std::string CurrentCode;
 };
 
+// The catalogue while it is open, null otherwise.
 extern TSimplesForm* SimplesForm;
+
+// Creates the catalogue with `owner` as its owner, keeps it in SimplesForm, shows it modally and
+// frees it.
+void ShowSimplesForm(QWidget* owner);
