@@ -268,3 +268,36 @@ TEST_F(TreeEditTest, TheRootCannotBeDeleted) {
     EXPECT_EQ(root()->childCount(), 4);
     EXPECT_TRUE(saved());
 }
+
+TEST_F(TreeEditTest, CommandsCheckTheSelectedNodeThemselves) {
+    ScriptedSeam seam;
+    click(node({"Wall"}));
+    for (int kind : {0, 1, 2, 3}) {
+        expectKind(seam, kind);
+        form->btnAddItem_Click(); // no picker, no question
+    }
+    form->btnUpdate_Click();
+    click(node({"Foundations"}));
+    form->frame11btnEditCantClick();
+    click(root());
+    form->frame11btnEditCantClick();
+    form->btnUpdate_Click();
+    EXPECT_EQ(root()->childCount(), 4);
+    EXPECT_EQ(node({"Wall"})->childCount(), 0);
+    EXPECT_EQ(form->RootItem->Quantity, 1.0);
+    EXPECT_TRUE(saved());
+}
+
+TEST_F(TreeEditTest, DeletingASubBudgetLineLeavesThatBudget) {
+    ScriptedSeam seam;
+    expectKind(seam, 2);
+    expectBudgetPick(seam, "P000004", 1);
+    form->btnAddItem->click();
+    click(node({"Shed"}));
+    seam.expectMessage("Delete element?", modal::Answer::Yes);
+    form->btnDelItem->click();
+    EXPECT_FALSE(form->CurrentBudget->Items().Exists("P000004"));
+    ASSERT_NE(budget("P000004"), nullptr);
+    EXPECT_EQ(codes(budget("P000004")), QStringList({"C000001"}));
+    EXPECT_EQ(Document->Budgets.Count(), 4);
+}
