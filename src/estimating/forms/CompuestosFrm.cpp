@@ -8,15 +8,9 @@
 #include "MyStrings.h"
 #include "MyUtils.h"
 #include "PickerLists.h"
-#if __has_include("RubrosFrm.h")
 #include "RubrosFrm.h"
-#endif
-#if __has_include("SimplesFrm.h")
 #include "SimplesFrm.h"
-#endif
-#if __has_include("UnidadesFrm.h")
 #include "UnidadesFrm.h"
-#endif
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -1084,26 +1078,15 @@ void TCompuestosForm::btnUnidadesClick() {
 }
 
 void TCompuestosForm::OpenRubrosEditor() {
-#if __has_include("RubrosFrm.h")
     ShowRubrosForm(this);
-#endif
 }
 
 void TCompuestosForm::OpenSimplesEditor() {
-#if __has_include("SimplesFrm.h")
-    TSimplesForm editor(this);
-    SimplesForm = &editor;
-    struct Forget {
-        ~Forget() { SimplesForm = nullptr; }
-    } forget;
-    modal::seam().runModal(editor);
-#endif
+    ShowSimplesForm(this);
 }
 
 void TCompuestosForm::OpenUnidadesEditor() {
-#if __has_include("UnidadesFrm.h")
     ShowUnidadesForm(this);
-#endif
 }
 
 void TCompuestosForm::btnSaveClick() {
