@@ -3,6 +3,7 @@
 
 #include "ControlCentralFrm.h"
 #include "MainFormFixture.h"
+#include "RubrosFrm.h"
 #include "UnidadesFrm.h"
 
 #include <QGroupBox>
@@ -129,4 +130,35 @@ TEST_F(ControlPanel, OpenerKeepsThePanelInItsGlobalWhileItIsShown) {
     ShowControlForm(form);
     EXPECT_TRUE(seen);
     EXPECT_EQ(ControlForm, nullptr);
+}
+
+TEST_F(ControlPanel, CatalogueButtonsOpenTheMainWindowsDialogsOverThePanel) {
+    testing_support::ScriptedSeam seam;
+    openSample(seam);
+    TControlForm panel(form);
+    const std::pair<QPushButton*, const char*> buttons[] = {
+        {panel.btnRubrosCompuestos, "TRubrosForm"},
+        {panel.btnCompuestos, "TCompuestosForm"},
+        {panel.btnSubcategoriasSimples, "TSubcategoriasSimplesForm"},
+        {panel.btnSimples, "TSimplesForm"}};
+    for (const auto& [button, dialog] : buttons) {
+        QWidget* owner = nullptr;
+        seam.expectDialog(dialog, [&owner](QDialog& d) { owner = d.parentWidget(); });
+        button->click();
+        EXPECT_EQ(owner, form) << dialog;
+    }
+    EXPECT_TRUE(seam.allAnswered());
+}
+
+TEST_F(ControlPanel, ChangesMadeThroughThePanelEnableTheMainSaveButton) {
+    testing_support::ScriptedSeam seam;
+    openSample(seam);
+    ASSERT_FALSE(form->btnSave->isEnabled());
+    TControlForm panel(form);
+    seam.expectDialog("TRubrosForm",
+                      [](QDialog& d) { static_cast<TRubrosForm&>(d).btnAdd->click(); });
+    seam.expectInput("Type a name.", QString("Stairs"));
+    panel.btnRubrosCompuestos->click();
+    EXPECT_EQ(Document->Saved, 0);
+    EXPECT_TRUE(form->btnSave->isEnabled());
 }
