@@ -15,6 +15,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 
 namespace setup {
 
@@ -117,7 +118,7 @@ void TInstaller::WriteLog(const QString& kind, const QString& argument) {
                  .arg(InstallRoot + "\\" + LogFileName));
 }
 
-// Creates a missing folder with its parents; gives back whether it had to be created.
+// Creates a missing folder with its parents (logged when asked); gives back its host path.
 QString TInstaller::EnsureFolder(const QString& windowsFolder, bool logIt) {
     const QString host = HostPath(windowsFolder);
     if (QFileInfo(host).isDir())
@@ -450,9 +451,20 @@ void TInstaller::RegisterUninstaller() {
     if (VersionParts(installed) < VersionParts(packaged)) {
         const QString host = HostPath(installed);
         EnsureFolder(FolderOf(installed), false);
-        QFile::remove(host);
-        if (!QFile::copy(HostPath(packaged), host))
+        // Copied beside it first, then put in its place: a failed copy leaves the old one.
+        const QString copy = host + QStringLiteral(".new");
+        QFile::remove(copy);
+        bool copied = QFile::copy(HostPath(packaged), copy);
+        if (copied) {
+            std::error_code error;
+            std::filesystem::rename(QFile::encodeName(copy).toStdString(),
+                                    QFile::encodeName(host).toStdString(), error);
+            copied = !error;
+        }
+        if (!copied) {
+            QFile::remove(copy);
             Fail(QStringLiteral("Cannot copy the uninstaller to %1.").arg(installed));
+        }
     }
 
     // The shared "...\Uninstall\" key itself must never receive the entry.
