@@ -6,6 +6,7 @@
 #include "RubrosFrm.h"
 #include "UnidadesFrm.h"
 
+#include <QFile>
 #include <QGroupBox>
 #include <QListWidget>
 #include <QPushButton>
@@ -75,6 +76,27 @@ TEST_F(ControlPanel, ACancelledOpenKeepsTheButtonsAsTheDatabaseLeftThem) {
     seam.expectOpenFile(std::nullopt);
     open.btnOpenDB->click();
     ExpectDatabaseButtons(open, true);
+}
+
+TEST_F(ControlPanel, ADatabaseReadInPartCountsAsOpen) {
+    QByteArray bytes = [&] {
+        QFile sample(writeSample(path("sample.cdb")));
+        EXPECT_TRUE(sample.open(QIODevice::ReadOnly));
+        return sample.readAll();
+    }();
+    bytes.chop(3);
+    {
+        QFile damaged(path("damaged.cdb"));
+        ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+        damaged.write(bytes);
+    }
+    TControlForm panel(form);
+    testing_support::ScriptedSeam seam;
+    seam.expectOpenFile(path("damaged.cdb")).expectMessage("File reading error");
+    expectBudgetListCancelled(seam);
+    panel.btnOpenDB->click();
+    ASSERT_TRUE(Document->FileName().empty());
+    ExpectDatabaseButtons(panel, true);
 }
 
 TEST_F(ControlPanel, EachShowingFollowsTheDocument) {

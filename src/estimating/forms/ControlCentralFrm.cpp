@@ -5,6 +5,7 @@
 #include "ModalSeam.h"
 #include "UnidadesFrm.h"
 
+#include <QAction>
 #include <QFont>
 #include <QFrame>
 #include <QGridLayout>
@@ -130,7 +131,10 @@ void TControlForm::FormShow() {
 }
 
 void TControlForm::EnableControlButtons() {
-    const bool open = Document && !Document->FileName().empty();
+    // A database read only in part keeps no file name (so that it is never written back over
+    // the damaged file) yet is open: the main window's Database menu says so.
+    const bool open = (Document && !Document->FileName().empty()) ||
+                      (MainForm && MainForm->OpenPresupuestos->isEnabled());
     for (QPushButton* button : {btnSubcategoriasSimples, btnRubrosCompuestos, btnSimples,
                                 btnCompuestos, btnPresupuestos, btnUnidades})
         button->setEnabled(open);
