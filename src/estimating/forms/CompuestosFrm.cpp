@@ -54,6 +54,8 @@ const QString kWrongData = QStringLiteral("Wrong or missing data.");
 
 constexpr int kGridColumns = 7;
 constexpr std::array<int, kGridColumns> kColumnWidths = {60, 320, 50, 70, 70, 80, 70};
+// Characters of the figures in each column (0: a text column).
+constexpr std::array<int, kGridColumns> kFigureWidths = {0, 0, 0, 9, 9, 11, 9};
 
 QString q(const std::string& text) {
     return QString::fromStdString(text);
@@ -74,6 +76,27 @@ QFont FixedPitchFont() {
 void centreOnScreen(QWidget& form) {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         form.move(screen->availableGeometry().center() - form.rect().center());
+}
+
+template <class Widget> Widget* named(Widget* widget, const char* name) {
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption) {
+    auto* button = named(new QPushButton(caption, parent), name);
+    button->setAutoDefault(false);
+    return button;
+}
+
+// A right-aligned figure in a fixed-pitch font.
+QLabel* figureBox(QWidget* parent, const char* name) {
+    auto* box = named(new QLabel(parent), name);
+    box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    box->setFont(FixedPitchFont());
+    box->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    box->setMinimumWidth(110);
+    return box;
 }
 
 QComboBox* dropDownList(QWidget* parent, const char* name) {
@@ -196,27 +219,35 @@ TCompuestosForm::TCompuestosForm(QWidget* parent) : QDialog(parent) {
 TCompuestosForm::~TCompuestosForm() = default;
 
 void TCompuestosForm::BuildControls() {
-    auto named = [](auto* widget, const char* name) {
-        widget->setObjectName(QLatin1String(name));
-        return widget;
-    };
-    auto button = [this, named](const char* name, const QString& caption) {
-        auto* b = named(new QPushButton(caption, this), name);
-        b->setAutoDefault(false);
-        return b;
-    };
-    auto label = [this](const QString& caption) { return new QLabel(caption, this); };
+    CreateBrowseControls();
+    CreateHeaderControls();
+    CreateSplitControls();
+    CreateGridControls();
+    auto* top = new QHBoxLayout;
+    top->addLayout(HeaderLayout(), 3);
+    auto* splitBox = new QGroupBox(this);
+    splitBox->setLayout(SplitLayout());
+    top->addWidget(splitBox, 2);
+    auto* all = new QVBoxLayout(this);
+    all->addLayout(BrowseLayout());
+    all->addLayout(top);
+    all->addWidget(gridItems, 1);
+    all->addLayout(LineCommandsLayout());
+}
 
+void TCompuestosForm::CreateBrowseControls() {
     cboRubros = dropDownList(this, "cboRubros");
     cboSubrubros = dropDownList(this, "cboSubrubros");
     cboCompuestos = dropDownList(this, "cboCompuestos");
     cboCompuestos->setMinimumWidth(320);
-    btnRubros = button("btnRubros", QStringLiteral("Edit categories"));
+    btnRubros = makeButton(this, "btnRubros", QStringLiteral("Edit categories"));
+}
 
+void TCompuestosForm::CreateHeaderControls() {
     edtCodigo = named(new QLineEdit(this), "edtCodigo");
     edtNombre = named(new QLineEdit(this), "edtNombre");
     cboUnidad = dropDownList(this, "cboUnidad");
-    btnUnidades = button("btnUnidades", QStringLiteral("Units form"));
+    btnUnidades = makeButton(this, "btnUnidades", QStringLiteral("Units form"));
     cboRubro = dropDownList(this, "cboRubro");
     cboSubrubro = dropDownList(this, "cboSubrubro");
     edtDescripcion = named(new QPlainTextEdit(this), "edtDescripcion");
@@ -227,31 +258,25 @@ void TCompuestosForm::BuildControls() {
     QFont bold = stPU->font();
     bold.setBold(true);
     stPU->setFont(bold);
-    btnClonar = button("btnClonar", QStringLiteral("Duplicate compound"));
-    btnNew = button("btnNew", QStringLiteral("New"));
-    btnUpdate = button("btnUpdate", QStringLiteral("Edit"));
-    btnDelete = button("btnDelete", QStringLiteral("Delete"));
-    btnAccept = button("btnAccept", QStringLiteral("Accept"));
-    btnCancel = button("btnCancel", QStringLiteral("Cancel"));
+    btnClonar = makeButton(this, "btnClonar", QStringLiteral("Duplicate compound"));
+    btnNew = makeButton(this, "btnNew", QStringLiteral("New"));
+    btnUpdate = makeButton(this, "btnUpdate", QStringLiteral("Edit"));
+    btnDelete = makeButton(this, "btnDelete", QStringLiteral("Delete"));
+    btnAccept = makeButton(this, "btnAccept", QStringLiteral("Accept"));
+    btnCancel = makeButton(this, "btnCancel", QStringLiteral("Cancel"));
+}
 
-    auto figure = [this, named](const char* name) {
-        auto* box = named(new QLabel(this), name);
-        box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        box->setFont(FixedPitchFont());
-        box->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        box->setMinimumWidth(110);
-        return box;
-    };
-    stMat = figure("stMat");
-    stMao = figure("stMao");
-    stEqu = figure("stEqu");
-    stSub = figure("stSub");
-    stOtros = figure("stOtros");
-    stMatP = figure("stMatP");
-    stMaoP = figure("stMaoP");
-    stEquP = figure("stEquP");
-    stSubP = figure("stSubP");
-    stOtrosP = figure("stOtrosP");
+void TCompuestosForm::CreateSplitControls() {
+    stMat = figureBox(this, "stMat");
+    stMao = figureBox(this, "stMao");
+    stEqu = figureBox(this, "stEqu");
+    stSub = figureBox(this, "stSub");
+    stOtros = figureBox(this, "stOtros");
+    stMatP = figureBox(this, "stMatP");
+    stMaoP = figureBox(this, "stMaoP");
+    stEquP = figureBox(this, "stEquP");
+    stSubP = figureBox(this, "stSubP");
+    stOtrosP = figureBox(this, "stOtrosP");
     rbMat = named(new QRadioButton(QStringLiteral("Materials"), this), "rbMat");
     rbMao = named(new QRadioButton(QStringLiteral("Labor"), this), "rbMao");
     rbEqu = named(new QRadioButton(QStringLiteral("Equipment"), this), "rbEqu");
@@ -259,10 +284,12 @@ void TCompuestosForm::BuildControls() {
     rbOtros = named(new QRadioButton(QStringLiteral("Others"), this), "rbOtros");
     rbTodos = named(new QRadioButton(QStringLiteral("All"), this), "rbTodos");
     auto* radios = new QButtonGroup(this);
-    for (QRadioButton* rb : {rbMat, rbMao, rbEqu, rbSub, rbOtros, rbTodos})
+    for (QRadioButton* rb : TypeRadios())
         radios->addButton(rb);
     chkExplosion = named(new QCheckBox(QStringLiteral("Primary components"), this), "chkExplosion");
+}
 
+void TCompuestosForm::CreateGridControls() {
     gridItems = named(new QTableWidget(this), "gridItems");
     gridItems->setFont(FixedPitchFont());
     gridItems->verticalHeader()->hide();
@@ -270,78 +297,90 @@ void TCompuestosForm::BuildControls() {
     gridItems->setSelectionMode(QAbstractItemView::SingleSelection);
     gridItems->setSelectionBehavior(QAbstractItemView::SelectItems);
     gridItems->setMinimumHeight(180);
+    btnAddComp = makeButton(this, "btnAddComp", QStringLiteral("Add comp."));
+    btnAddSimple = makeButton(this, "btnAddSimple", QStringLiteral("Add primary"));
+    btnEditCant = makeButton(this, "btnEditCant", QStringLiteral("Modify qtty"));
+    btnDelComp = makeButton(this, "btnDelComp", QStringLiteral("Delete comp."));
+    btnSimples = makeButton(this, "btnSimples", QStringLiteral("Primaries"));
+    btnSave = makeButton(this, "btnSave", QStringLiteral("Save"));
+    btnClose = makeButton(this, "btnClose", QStringLiteral("Close"));
+}
 
-    btnAddComp = button("btnAddComp", QStringLiteral("Add comp."));
-    btnAddSimple = button("btnAddSimple", QStringLiteral("Add primary"));
-    btnEditCant = button("btnEditCant", QStringLiteral("Modify qtty"));
-    btnDelComp = button("btnDelComp", QStringLiteral("Delete comp."));
-    btnSimples = button("btnSimples", QStringLiteral("Primaries"));
-    btnSave = button("btnSave", QStringLiteral("Save"));
-    btnClose = button("btnClose", QStringLiteral("Close"));
-
+QLayout* TCompuestosForm::BrowseLayout() {
     auto* browse = new QGridLayout;
-    browse->addWidget(label(QStringLiteral("Select a category :")), 0, 0);
-    browse->addWidget(label(QStringLiteral("Select a subcategory")), 0, 1);
-    browse->addWidget(label(QStringLiteral("Select a compound")), 0, 2);
+    browse->addWidget(new QLabel(QStringLiteral("Select a category :"), this), 0, 0);
+    browse->addWidget(new QLabel(QStringLiteral("Select a subcategory"), this), 0, 1);
+    browse->addWidget(new QLabel(QStringLiteral("Select a compound"), this), 0, 2);
     browse->addWidget(cboRubros, 1, 0);
     browse->addWidget(cboSubrubros, 1, 1);
     browse->addWidget(cboCompuestos, 1, 2);
     browse->addWidget(btnRubros, 1, 3);
+    return browse;
+}
 
+QLayout* TCompuestosForm::HeaderLayout() {
     auto* header = new QGridLayout;
-    auto headerRow = [&](int row, const QString& caption, QWidget* control, QWidget* extra) {
-        header->addWidget(label(caption), row, 0, Qt::AlignRight | Qt::AlignTop);
-        header->addWidget(control, row, 1, 1, extra ? 1 : 2);
+    auto row = [this, header](int at, const QString& caption, QWidget* control, QWidget* extra) {
+        header->addWidget(new QLabel(caption, this), at, 0, Qt::AlignRight | Qt::AlignTop);
+        header->addWidget(control, at, 1, 1, extra ? 1 : 2);
         if (extra)
-            header->addWidget(extra, row, 2);
+            header->addWidget(extra, at, 2);
     };
-    headerRow(0, QStringLiteral("Code :"), edtCodigo, nullptr);
-    headerRow(1, QStringLiteral("Name :"), edtNombre, nullptr);
-    headerRow(2, QStringLiteral("Unit :"), cboUnidad, btnUnidades);
-    headerRow(3, QStringLiteral("Category :"), cboRubro, nullptr);
-    headerRow(4, QStringLiteral("Subcategory :"), cboSubrubro, nullptr);
-    headerRow(5, QStringLiteral("Description :"), edtDescripcion, nullptr);
-    headerRow(6, QStringLiteral("Unitary Price :"), stPU, btnClonar);
+    row(0, QStringLiteral("Code :"), edtCodigo, nullptr);
+    row(1, QStringLiteral("Name :"), edtNombre, nullptr);
+    row(2, QStringLiteral("Unit :"), cboUnidad, btnUnidades);
+    row(3, QStringLiteral("Category :"), cboRubro, nullptr);
+    row(4, QStringLiteral("Subcategory :"), cboSubrubro, nullptr);
+    row(5, QStringLiteral("Description :"), edtDescripcion, nullptr);
+    row(6, QStringLiteral("Unitary Price :"), stPU, btnClonar);
     auto* commands = new QHBoxLayout;
     for (QPushButton* b : {btnNew, btnUpdate, btnDelete, btnAccept, btnCancel})
         commands->addWidget(b);
     header->addLayout(commands, 7, 0, 1, 3);
+    return header;
+}
 
+QLayout* TCompuestosForm::SplitLayout() {
     auto* split = new QGridLayout;
-    auto* percent = label(QStringLiteral("%"));
+    auto* percent = new QLabel(QStringLiteral("%"), this);
     percent->setAlignment(Qt::AlignCenter);
     split->addWidget(percent, 0, 2);
-    const std::array<QRadioButton*, 6> rows = {rbMat, rbMao, rbEqu, rbSub, rbOtros, rbTodos};
-    const std::array<QLabel*, 5> amounts = {stMat, stMao, stEqu, stSub, stOtros};
-    const std::array<QLabel*, 5> shares = {stMatP, stMaoP, stEquP, stSubP, stOtrosP};
-    for (int r = 0; r < 6; ++r) {
-        split->addWidget(rows[static_cast<std::size_t>(r)], r + 1, 0);
-        if (r < 5) {
-            split->addWidget(amounts[static_cast<std::size_t>(r)], r + 1, 1);
-            split->addWidget(shares[static_cast<std::size_t>(r)], r + 1, 2);
+    const auto radios = TypeRadios();
+    const auto amounts = AmountBoxes();
+    const auto shares = ShareBoxes();
+    for (std::size_t i = 0; i < radios.size(); ++i) {
+        const int at = static_cast<int>(i) + 1;
+        split->addWidget(radios[i], at, 0);
+        if (i < amounts.size()) {
+            split->addWidget(amounts[i], at, 1);
+            split->addWidget(shares[i], at, 2);
         }
     }
     split->addWidget(chkExplosion, 7, 0, 1, 3);
-    auto* splitBox = new QGroupBox(this);
-    splitBox->setLayout(split);
+    return split;
+}
 
-    auto* top = new QHBoxLayout;
-    top->addLayout(header, 3);
-    top->addWidget(splitBox, 2);
-
-    auto* lineCommands = new QHBoxLayout;
+QLayout* TCompuestosForm::LineCommandsLayout() {
+    auto* commands = new QHBoxLayout;
     for (QPushButton* b : {btnAddComp, btnAddSimple, btnEditCant, btnDelComp})
-        lineCommands->addWidget(b);
-    lineCommands->addStretch();
-    lineCommands->addWidget(btnSimples);
-    lineCommands->addWidget(btnSave);
-    lineCommands->addWidget(btnClose);
+        commands->addWidget(b);
+    commands->addStretch();
+    commands->addWidget(btnSimples);
+    commands->addWidget(btnSave);
+    commands->addWidget(btnClose);
+    return commands;
+}
 
-    auto* all = new QVBoxLayout(this);
-    all->addLayout(browse);
-    all->addLayout(top);
-    all->addWidget(gridItems, 1);
-    all->addLayout(lineCommands);
+std::array<QRadioButton*, 6> TCompuestosForm::TypeRadios() const {
+    return {rbMat, rbMao, rbEqu, rbSub, rbOtros, rbTodos};
+}
+
+std::array<QLabel*, 5> TCompuestosForm::AmountBoxes() const {
+    return {stMat, stMao, stEqu, stSub, stOtros};
+}
+
+std::array<QLabel*, 5> TCompuestosForm::ShareBoxes() const {
+    return {stMatP, stMaoP, stEquP, stSubP, stOtrosP};
 }
 
 void TCompuestosForm::ConnectHandlers() {
@@ -391,7 +430,7 @@ void TCompuestosForm::ConnectHandlers() {
         });
     });
     connect(chkExplosion, &QCheckBox::clicked, this, run(&TCompuestosForm::chkExplosionClick));
-    for (QRadioButton* rb : {rbMat, rbMao, rbEqu, rbSub, rbOtros, rbTodos})
+    for (QRadioButton* rb : TypeRadios())
         connect(rb, &QRadioButton::clicked, this,
                 [this, rb] { modal::guarded([this, rb] { rbCategoriasClick(rb); }); });
 }
@@ -550,8 +589,8 @@ void TCompuestosForm::ShowCurrentCompound() {
 
     const double price = compound.ComputePrice();
     stPU->setText(FormatFixed(price, 0, 2));
-    const std::array<QLabel*, 5> amounts = {stMat, stMao, stEqu, stSub, stOtros};
-    const std::array<QLabel*, 5> shares = {stMatP, stMaoP, stEquP, stSubP, stOtrosP};
+    const auto amounts = AmountBoxes();
+    const auto shares = ShareBoxes();
     for (std::size_t i = 0; i < amounts.size(); ++i) {
         const double amount = compound.CostAmounts()[i];
         amounts[i]->setText(FormatFixed(amount, 0, 2));
@@ -798,8 +837,16 @@ void TCompuestosForm::SetupComponentGrid() {
                                           QStringLiteral("U.P."), QStringLiteral("Tot."),
                                           QStringLiteral("Percent.")});
     for (int c = 0; c < kGridColumns; ++c)
-        gridItems->setColumnWidth(c, kColumnWidths[static_cast<std::size_t>(c)]);
+        gridItems->setColumnWidth(c, ColumnWidth(c));
     ClearComponentGrid();
+}
+
+// The column's width, widened where the grid's font would not show a whole figure.
+int TCompuestosForm::ColumnWidth(int col) const {
+    const auto c = static_cast<std::size_t>(col);
+    const int figure =
+        gridItems->fontMetrics().horizontalAdvance(QString(kFigureWidths[c], QLatin1Char('0')));
+    return std::max(kColumnWidths[c], kFigureWidths[c] > 0 ? figure + 12 : 0);
 }
 
 void TCompuestosForm::ClearComponentGrid() {
@@ -851,7 +898,10 @@ void TCompuestosForm::FillComponentRow(int row, const TItem& line, double compou
     TInsumo* input = line.Kind == estimating::kKindPrimary ? Document->Primaries.Find(line.Code)
                                                            : Document->Compounds.Find(line.Code);
     auto put = [this, row](int col, const QString& text) {
-        gridItems->setItem(row - 1, col, new QTableWidgetItem(text));
+        auto* cell = new QTableWidgetItem(text);
+        if (kFigureWidths[static_cast<std::size_t>(col)] > 0)
+            cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        gridItems->setItem(row - 1, col, cell);
     };
     put(3, FormatFixed(line.Quantity, 9, 3));
     if (!input) {
@@ -879,7 +929,7 @@ void TCompuestosForm::FillComponentRow(int row, const TItem& line, double compou
 // Breakdown mode and cost-type filter
 
 void TCompuestosForm::EnableTypeRadios() {
-    for (QRadioButton* rb : {rbMat, rbMao, rbEqu, rbSub, rbOtros, rbTodos})
+    for (QRadioButton* rb : TypeRadios())
         rb->setEnabled(explosion_);
 }
 

@@ -9,12 +9,14 @@
 #include <QDialog>
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <string>
 
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -125,6 +127,18 @@ public:
 
 private:
     void BuildControls();
+    void CreateBrowseControls();
+    void CreateHeaderControls();
+    void CreateSplitControls();
+    void CreateGridControls();
+    QLayout* BrowseLayout();
+    QLayout* HeaderLayout();
+    QLayout* SplitLayout();
+    QLayout* LineCommandsLayout();
+    // In the order of the cost types; the last radio button stands for all of them.
+    std::array<QRadioButton*, 6> TypeRadios() const;
+    std::array<QLabel*, 5> AmountBoxes() const;
+    std::array<QLabel*, 5> ShareBoxes() const;
     void ConnectHandlers();
     void FormCreate();
 
@@ -136,6 +150,7 @@ private:
     bool ValidateCompound() const;
     void SetupComponentGrid();
     void ClearComponentGrid();
+    int ColumnWidth(int col) const;
     void FillComponentGrid();
     void FillComponentRow(int row, const estimating::TItem& line, double compoundPrice);
     void EnableTypeRadios();
