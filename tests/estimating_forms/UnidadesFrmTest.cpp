@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 using namespace budget_testing;
 using modal::Answer;
 
@@ -52,6 +54,14 @@ protected:
     TInsumoCompuesto* concrete = nullptr;
     TInsumoCompuesto* house = nullptr;
     std::unique_ptr<TUnidadesForm> form;
+};
+
+// An input box that fails, as any step of a command might.
+class FailingInputSeam : public testing_support::ScriptedSeam {
+public:
+    QString inputBox(const QString&, const QString&, const QString&) override {
+        throw std::runtime_error("no input");
+    }
 };
 
 } // namespace
@@ -263,4 +273,19 @@ TEST_F(UnitsEditor, OpenerKeepsTheEditorInItsGlobalWhileItIsShown) {
     ShowUnidadesForm(&owner);
     EXPECT_NE(seen, nullptr);
     EXPECT_EQ(UnidadesForm, nullptr);
+}
+
+TEST_F(UnitsEditor, NewReportsAFailureAfterErrorColonAndUpdateThroughTheGeneralReport) {
+    FailingInputSeam seam;
+    seam.expectMessage("Error: no input");
+    form->btnNew->click();
+    ASSERT_EQ(seam.messages.size(), 1u);
+    EXPECT_EQ(seam.messages[0].text, "Error: no input");
+    Select("kg");
+    seam.expectMessage("no input");
+    form->btnUpdate->click();
+    ASSERT_EQ(seam.messages.size(), 2u);
+    EXPECT_EQ(seam.messages[1].text, "no input");
+    EXPECT_EQ(doc.Units.Count(), 4);
+    EXPECT_EQ(doc.Saved, 1);
 }
