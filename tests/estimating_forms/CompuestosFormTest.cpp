@@ -753,3 +753,97 @@ TEST_F(CompoundsCatalogue, FiguresUseTheCommonFixedPointText) {
 }
 
 } // namespace
+
+namespace {
+
+using CompoundsFromAnotherWriter = compounds_testing::CompoundsTest;
+
+// A line whose input is not in the database, as a file written elsewhere can hold.
+TItem* addLostLine(TInsumoCompuesto& holder) {
+    TItem line;
+    line.Kind = 0;
+    line.Code = "S999999";
+    line.Name = "Lost";
+    line.Quantity = 4;
+    return holder.Items().Add(line);
+}
+
+TEST_F(CompoundsFromAnotherWriter, LineWithoutItsInputShowsWhatItKnows) {
+    addLostLine(*compound("C000001"));
+    ScriptedSeam seam;
+    auto f = open();
+    EXPECT_EQ(f->stPU->text(), "75.00");
+    ASSERT_EQ(f->GridRowCount(), 5);
+    EXPECT_EQ(gridRow(*f, 4), QStringList({"S999999", "Lost", "", "    4.000", "", "", ""}));
+    f->chkExplosion->click();
+    EXPECT_EQ(f->GridRowCount(), 4);
+}
+
+TEST_F(CompoundsFromAnotherWriter, DuplicateKeepsALineWhoseInputIsGone) {
+    addLostLine(*compound("C000001"));
+    ScriptedSeam seam;
+    auto f = open();
+    seam.expectInput("Input a new name.", "Copy");
+    f->btnClonar->click();
+    TInsumoCompuesto* clone = compound("C000005");
+    ASSERT_NE(clone, nullptr);
+    ASSERT_EQ(clone->Items().Count(), 4);
+    EXPECT_EQ(clone->Items().Item(3).Code, "S999999");
+    EXPECT_EQ(clone->Items().Item(3).Name, "Lost");
+    EXPECT_EQ(clone->Items().Item(3).Insumo, nullptr);
+    EXPECT_EQ(f->stPU->text(), "75.00");
+}
+
+TEST_F(CompoundsFromAnotherWriter, CompoundsWithoutASubcategoryAreListedWhenNoneExist) {
+    Document->CompoundSubcategories.Clear();
+    compound("C000002")->SetSubcategory("");
+    ScriptedSeam seam;
+    auto f = open();
+    EXPECT_EQ(f->cboSubrubros->count(), 0);
+    EXPECT_EQ(entries(*f->cboCompuestos), QStringList({"Wall"}));
+    EXPECT_EQ(f->CurrentCompound(), compound("C000002"));
+}
+
+TEST_F(CompoundsCatalogue, UnknownFilterSenderChangesNothing) {
+    ScriptedSeam seam;
+    auto f = open();
+    f->chkExplosion->click();
+    f->rbEqu->click();
+    EXPECT_EQ(f->CategoryFilter(), "Equipment");
+    f->rbCategoriasClick(f->btnSave);
+    f->rbCategoriasClick(nullptr);
+    EXPECT_EQ(f->CategoryFilter(), "Equipment");
+    EXPECT_EQ(f->GridRowCount(), 2);
+    EXPECT_EQ(f->GridCell(1, 1), "Mixer");
+}
+
+TEST_F(CompoundsCatalogue, KeyboardMovesInTheGridSelectLikeClicks) {
+    ScriptedSeam seam;
+    auto f = open();
+    f->show();
+    f->gridItems->setFocus();
+    f->gridItems->setCurrentCell(0, 0);
+    QTest::keyClick(f->gridItems, Qt::Key_Down);
+    EXPECT_EQ(f->SelectedCode(), "S000002");
+    EXPECT_TRUE(f->btnDelComp->isEnabled());
+}
+
+TEST_F(CompoundsCatalogue, EditedValuesAreDroppedByCancelAndByBrowsing) {
+    ScriptedSeam seam;
+    auto f = open();
+    f->edtNombre->setText("Typed");
+    f->edtDescripcion->setPlainText("typed too");
+    f->btnCancel->click();
+    EXPECT_EQ(f->edtNombre->text(), "Concrete");
+    EXPECT_EQ(f->edtDescripcion->toPlainText(), "");
+    EXPECT_TRUE(f->btnUpdate->isEnabled());
+
+    f->btnUpdate->click();
+    f->edtNombre->setText("Typed");
+    choose(*f->cboSubrubros, "Walls");
+    EXPECT_TRUE(f->Editing()) << "browsing keeps the mode";
+    EXPECT_EQ(f->edtNombre->text(), "Wall");
+    EXPECT_EQ(compound("C000001")->Name(), "Concrete");
+}
+
+} // namespace
