@@ -3,9 +3,9 @@
 #include "Database.h"
 #include "Main.h"
 #include "ModalSeam.h"
+#include "PickerLists.h"
 
 #include <QBoxLayout>
-#include <QCollator>
 #include <QGuiApplication>
 #include <QListWidget>
 #include <QPushButton>
@@ -22,36 +22,12 @@ namespace {
 using estimating::TCategoria;
 using estimating::TSubcategoria;
 
-constexpr int kObjectRole = Qt::UserRole;
 const std::string kOthers = "Others";
 // A category of this name stays in the database but is never listed.
 const QString kHiddenCategory = QStringLiteral("Otros");
 
 QString fromUtf8(const std::string& text) {
     return QString::fromStdString(text);
-}
-
-// Sorted list boxes order their rows without regard to letter case; equal rows keep the order
-// in which they came. Each row carries the object it shows.
-void insertSorted(QListWidget& list, const QString& text, void* object) {
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    int low = 0;
-    int high = list.count();
-    while (low < high) {
-        const int mid = (low + high) / 2;
-        if (collator.compare(list.item(mid)->text(), text) <= 0)
-            low = mid + 1;
-        else
-            high = mid;
-    }
-    auto* row = new QListWidgetItem(text);
-    row->setData(kObjectRole, QVariant::fromValue(object));
-    list.insertItem(low, row);
-}
-
-void* objectOfRow(const QListWidget& list, int row) {
-    return list.item(row)->data(kObjectRole).value<void*>();
 }
 
 // The current row when it is selected, else -1.
@@ -176,7 +152,7 @@ void TRubrosForm::FillCompoundCategories() {
         TCategoria* category = categories.Objects(i);
         const QString name = fromUtf8(nameOf(category, categories.Strings(i)));
         if (name != kHiddenCategory)
-            insertSorted(*lbRubros, name, category);
+            picker_lists::InsertSorted(*lbRubros, name, category);
     }
 }
 
@@ -191,7 +167,7 @@ void TRubrosForm::FillCompoundSubcategories() {
     for (int i = 0; i < subcategories.Count(); ++i) {
         TSubcategoria* subcategory = subcategories.Objects(i);
         if (subcategory && subcategory->Category == category)
-            insertSorted(*lbSubrubros, fromUtf8(subcategory->Name), subcategory);
+            picker_lists::InsertSorted(*lbSubrubros, fromUtf8(subcategory->Name), subcategory);
     }
 }
 
@@ -232,7 +208,7 @@ void TRubrosForm::btnAddClick() {
         Document->CompoundCategories.AddObject(name, std::make_unique<TCategoria>(name));
     MarkChanged();
     const QSignalBlocker blocker(lbRubros);
-    insertSorted(*lbRubros, answer, Document->CompoundCategories.Objects(index));
+    picker_lists::InsertSorted(*lbRubros, answer, Document->CompoundCategories.Objects(index));
 }
 
 void TRubrosForm::btnDeleteClick() {
@@ -329,7 +305,7 @@ void TRubrosForm::btnDeleteSubClick() {
         delete lbSubrubros->takeItem(row);
         // The entry removed may be shown on another row of the same name: no row may keep it.
         for (int i = lbSubrubros->count() - 1; i >= 0; --i)
-            if (removed && objectOfRow(*lbSubrubros, i) == removed)
+            if (removed && picker_lists::ObjectAt(*lbSubrubros, i) == removed)
                 delete lbSubrubros->takeItem(i);
         forgetSelection(*lbSubrubros);
     }
@@ -345,7 +321,7 @@ void TRubrosForm::btnUpdateSubClick() {
     if (row < 0)
         return;
     const QString oldName = lbSubrubros->item(row)->text();
-    auto* subcategory = static_cast<TSubcategoria*>(objectOfRow(*lbSubrubros, row));
+    auto* subcategory = static_cast<TSubcategoria*>(picker_lists::ObjectAt(*lbSubrubros, row));
     const QString answer = modal::seam().inputBox(
         QStringLiteral("Modify subcategory."), QStringLiteral("Edit this subcategory."), oldName);
     if (answer.isEmpty())

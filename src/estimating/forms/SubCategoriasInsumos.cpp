@@ -3,8 +3,8 @@
 #include "Database.h"
 #include "Main.h"
 #include "ModalSeam.h"
+#include "PickerLists.h"
 
-#include <QCollator>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
@@ -22,31 +22,11 @@ namespace {
 
 using estimating::TSubcategoria;
 
-constexpr int kObjectRole = Qt::UserRole;
 // A subcategory of this name stays in the database but is never listed.
 const std::string kOthers = "Others";
 
 QString fromUtf8(const std::string& text) {
     return QString::fromStdString(text);
-}
-
-// Sorted list boxes order their rows without regard to letter case; equal rows keep the order
-// in which they came. Each row carries the object it shows.
-void insertSorted(QListWidget& list, const QString& text, void* object) {
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    int low = 0;
-    int high = list.count();
-    while (low < high) {
-        const int mid = (low + high) / 2;
-        if (collator.compare(list.item(mid)->text(), text) <= 0)
-            low = mid + 1;
-        else
-            high = mid;
-    }
-    auto* row = new QListWidgetItem(text);
-    row->setData(kObjectRole, QVariant::fromValue(object));
-    list.insertItem(low, row);
 }
 
 // The current row when it is selected, else -1.
@@ -150,7 +130,7 @@ void TSubcategoriasSimplesForm::FillTypeSubcategories(const QString& typeName) {
     for (int i = 0; i < subcategories.Count(); ++i) {
         TSubcategoria* subcategory = subcategories.Objects(i);
         if (subcategory && subcategory->Category == type && subcategory->Name != kOthers)
-            insertSorted(*lbSubcategorias, fromUtf8(subcategory->Name), subcategory);
+            picker_lists::InsertSorted(*lbSubcategorias, fromUtf8(subcategory->Name), subcategory);
     }
 }
 

@@ -3,8 +3,8 @@
 #include "Database.h"
 #include "Main.h"
 #include "ModalSeam.h"
+#include "PickerLists.h"
 
-#include <QCollator>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QListWidget>
@@ -23,23 +23,6 @@ namespace {
 
 QString fromUtf8(const std::string& text) {
     return QString::fromStdString(text);
-}
-
-// Sorted list boxes order their rows without regard to letter case; equal rows keep the order
-// in which they came.
-void insertSorted(QListWidget& list, const QString& text) {
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    int low = 0;
-    int high = list.count();
-    while (low < high) {
-        const int mid = (low + high) / 2;
-        if (collator.compare(list.item(mid)->text(), text) <= 0)
-            low = mid + 1;
-        else
-            high = mid;
-    }
-    list.insertItem(low, text);
 }
 
 // The first unit spelt exactly so, else the first one equal without regard to case.
@@ -128,7 +111,7 @@ void TUnidadesForm::FormCreate() {
         const QSignalBlocker blocker(lbUnits);
         lbUnits->clear();
         for (int i = 0; i < Document->Units.Count(); ++i)
-            insertSorted(*lbUnits, fromUtf8(Document->Units.Strings(i)));
+            picker_lists::InsertSorted(*lbUnits, fromUtf8(Document->Units.Strings(i)), nullptr);
     }
     UpdateSaveButton();
     centreOnScreen(*this);
@@ -159,7 +142,7 @@ void TUnidadesForm::btnNewClick() {
         Document->Units.Add(answer.toStdString());
         {
             const QSignalBlocker blocker(lbUnits);
-            insertSorted(*lbUnits, answer);
+            picker_lists::InsertSorted(*lbUnits, answer, nullptr);
         }
         MarkChanged();
     } catch (const std::exception& e) {
@@ -183,7 +166,7 @@ void TUnidadesForm::btnUpdateClick() {
     {
         const QSignalBlocker blocker(lbUnits);
         delete lbUnits->takeItem(row);
-        insertSorted(*lbUnits, answer);
+        picker_lists::InsertSorted(*lbUnits, answer, nullptr);
         lbUnits->clearSelection();
         lbUnits->setCurrentRow(-1);
     }
