@@ -1,10 +1,14 @@
 #include "RootPaths.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
 
 #include <algorithm>
+
+#include <dirent.h>
+#include <sys/stat.h>
 
 namespace winplatform {
 
@@ -80,16 +84,67 @@ std::optional<SplitPath> splitWindowsPath(const QString& path) {
     return out;
 }
 
+bool entryExists(const QByteArray& hostPath) {
+    struct stat info {};
+    return ::lstat(hostPath.constData(), &info) == 0; // also a link whose target is gone
+}
+
+bool isDotOrDotDot(const char* name) {
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+bool isAscii(const char* text) {
+    for (; *text; ++text)
+        if (static_cast<unsigned char>(*text) >= 0x80)
+            return false;
+    return true;
+}
+
+bool asciiEqualIgnoringCase(const char* a, const QByteArray& b) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    qsizetype i = 0;
+    for (; a[i] && i < b.size(); ++i)
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    return !a[i] && i == b.size();
+}
+
+// Whether the folder entry `raw` is `name` without regard to case; entry and name that are
+// both plain ASCII (nearly all of them) are compared without decoding the entry.
+bool sameNameIgnoringCase(const char* raw, const QString& name, const QByteArray* asciiName) {
+    if (asciiName && isAscii(raw))
+        return asciiEqualIgnoringCase(raw, *asciiName);
+    return QString::compare(QFile::decodeName(raw), name, Qt::CaseInsensitive) == 0;
+}
+
+// Of the entries that equal `name` without regard to case, the first in code-unit order (the
+// order a case-sensitive sort of the folder gives), so the choice never depends on the
+// directory's own order. One pass over the folder, no stat of its entries, no sort.
+std::optional<QString> findOtherSpelling(const QString& folder, const QString& name) {
+    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return std::nullopt;
+    const bool nameIsAscii =
+        std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x80; });
+    const QByteArray asciiName = nameIsAscii ? name.toLatin1() : QByteArray();
+    std::optional<QString> best;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (isDotOrDotDot(entry->d_name) ||
+            !sameNameIgnoringCase(entry->d_name, name, nameIsAscii ? &asciiName : nullptr))
+            continue;
+        QString candidate = QFile::decodeName(entry->d_name);
+        if (!best || candidate < *best)
+            best = std::move(candidate);
+    }
+    ::closedir(dir);
+    return best;
+}
+
 // The entry of `folder` that is `name` without regard to case; exact spelling first.
 std::optional<QString> findEntry(const QString& folder, const QString& name) {
-    if (QFileInfo(folder + u'/' + name).exists() || QFileInfo(folder + u'/' + name).isSymLink())
+    if (entryExists(QFile::encodeName(folder + u'/' + name)))
         return name;
-    const QStringList entries = QDir(folder).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-    for (const QString& e : entries)
-        if (QString::compare(e, name, Qt::CaseInsensitive) == 0)
-            return e;
-    return std::nullopt;
+    return findOtherSpelling(folder, name);
 }
 
 } // namespace
