@@ -158,6 +158,31 @@ TEST(LzhCoder, DamagedBodyGivesExactlyOriginalSizeBytes) {
     EXPECT_GT(cutMatches, 0);
 }
 
+TEST(LzhCoder, LongDamagedStreamsDecodeAsTheClassicLoopsDo) {
+    // Long enough to cross many output blocks and tree rebuilds, with codes no encoder made.
+    std::mt19937 rng(29);
+    std::vector<Bytes> bodies;
+    Bytes noise(6000);
+    for (auto& b : noise)
+        b = static_cast<std::uint8_t>(rng());
+    bodies.push_back(noise);
+    Bytes flipped = setup::LzhCompress(lzh_inputs::ExecutableBytes(200000));
+    flipped.resize(flipped.size() - 4);
+    for (int i = 0; i < 20; ++i)
+        flipped[rng() % flipped.size()] ^= static_cast<std::uint8_t>(1u << (rng() % 8));
+    bodies.push_back(flipped);
+    for (const Bytes& body : bodies) {
+        const Bytes stream = WithTrailer(body, 250000);
+        const DecodeRun run = Decompress(stream);
+        ASSERT_TRUE(run.ok);
+        ASSERT_EQ(run.output.size(), 250000u);
+        Bytes classic;
+        ASSERT_TRUE(lzh_transcription::Decompress(stream, classic));
+        ASSERT_GE(classic.size(), run.output.size());
+        EXPECT_TRUE(std::equal(run.output.begin(), run.output.end(), classic.begin()));
+    }
+}
+
 TEST(LzhCoder, FlippedBitsInAnIntactStreamStillGiveTheRecordedSize) {
     const Bytes input = lzh_inputs::EnglishLikeText(20000);
     Bytes stream = setup::LzhCompress(input);

@@ -85,6 +85,7 @@ public:
         : freq_(t.HuffFreq), parent_(t.HuffParent), child_(t.HuffChild) {}
 
     void StartHuff() {
+        topStale_ = true;
         for (int s = 0; s < kSymbolCount; ++s) {
             freq_[s] = 1;
             child_[s] = static_cast<std::int16_t>(s + T);
@@ -158,6 +159,12 @@ public:
         return length <= 64 ? length : 0;
     }
 
+    // The decoder's table of the top levels copies the child links of the watched nodes; a swap
+    // that changes one of them, or a rebuild, makes the table stale.
+    void SetWatched(int node, bool watched) { watched_[static_cast<std::size_t>(node)] = watched; }
+    void MarkTopFresh() { topStale_ = false; }
+    bool TopStale() const { return topStale_; }
+
     int RootChild() const { return child_[R]; }
     int Child(int node) const { return child_[node]; }
     int Parent(int node) const { return parent_[node]; }
@@ -186,6 +193,8 @@ private:
     }
 
     void SwapNodes(int c, int l, unsigned k) {
+        if (watched_[static_cast<std::size_t>(c)] || watched_[static_cast<std::size_t>(l)])
+            topStale_ = true;
         freq_[c] = freq_[l];
         freq_[l] = static_cast<std::uint16_t>(k);
         const int i = child_[c];
@@ -196,13 +205,15 @@ private:
         child_[c] = static_cast<std::int16_t>(j);
     }
 
+    // An inner node's two children are at childValue and childValue + 1; a leaf stands alone
+    // (its parent is then written twice, which spares an unpredictable branch).
     void PointParentsAt(int childValue, int node) {
         parent_[childValue] = static_cast<std::int16_t>(node);
-        if (childValue < T)
-            parent_[childValue + 1] = static_cast<std::int16_t>(node);
+        parent_[childValue + (childValue < T ? 1 : 0)] = static_cast<std::int16_t>(node);
     }
 
     void Reconst() {
+        topStale_ = true;
         int j = 0;
         for (int i = 0; i < T; ++i) {
             if (child_[i] >= T) {
@@ -231,6 +242,8 @@ private:
     std::uint16_t* freq_;
     std::int16_t* parent_;
     std::int16_t* child_;
+    std::array<bool, T> watched_{};
+    bool topStale_ = true;
 };
 
 // ---- byte blocks over the callbacks --------------------------------------------------------
@@ -316,6 +329,27 @@ public:
 
     // Gives at least 56 valid bits; past the end of the input they are zero.
     TBitState Refill(TBitState s) {
+        if (avail_ >= 8) [[likely]]
+            return RefillWord(s);
+        return RefillBytes(s);
+    }
+
+private:
+    // Tops the buffer up from eight bytes at once, without a branch; needs s.count < 64.
+    TBitState RefillWord(TBitState s) {
+        std::uint64_t v;
+        std::memcpy(&v, next_, 8);
+        if constexpr (std::endian::native == std::endian::little)
+            v = __builtin_bswap64(v);
+        s.buffer |= v >> s.count;
+        const int taken = (63 - s.count) >> 3;
+        next_ += taken;
+        avail_ -= static_cast<std::size_t>(taken);
+        s.count |= 56;
+        return s;
+    }
+
+    TBitState RefillBytes(TBitState s) {
         while (s.count <= 56) {
             if (avail_ >= 8) {
                 std::uint64_t v;
@@ -340,7 +374,6 @@ public:
         return s;
     }
 
-private:
     TBlockReader bytes_;
     const std::uint8_t* next_ = nullptr;
     std::size_t avail_ = 0;
@@ -618,59 +651,89 @@ private:
 
 // ---- decoder -------------------------------------------------------------------------------
 
+// The first kTopBits bits of a code, looked up at once: the nodes they pass and where they lead
+// (an inner node to go on from, or a leaf when the code is that short).
+constexpr int kTopBits = 5;
+
+struct TTopStep {
+    std::int16_t path[kTopBits];
+    std::int16_t next;
+    std::int16_t depth;
+};
+
+class TTopTable {
+public:
+    void Rebuild(THuffTree& tree) {
+        for (int i = 0; i < watchedCount_; ++i)
+            tree.SetWatched(watched_[i], false);
+        watchedCount_ = 0;
+        TTopStep step{};
+        Fill(tree, tree.RootChild(), 0, 0, step);
+        tree.MarkTopFresh();
+    }
+    const TTopStep& operator[](std::uint64_t prefix) const { return steps_[prefix]; }
+
+private:
+    // Fills the entries of every prefix that starts with the `depth` bits in `prefix`, which lead
+    // to `c` through step.path.
+    void Fill(THuffTree& tree, int c, int depth, unsigned prefix, TTopStep& step) {
+        if (c >= T || depth == kTopBits) {
+            step.next = static_cast<std::int16_t>(c);
+            step.depth = static_cast<std::int16_t>(depth);
+            const unsigned span = 1u << (kTopBits - depth);
+            std::fill_n(steps_ + (prefix << (kTopBits - depth)), span, step);
+            return;
+        }
+        for (int bit = 0; bit < 2; ++bit) {
+            const int node = c + bit;
+            step.path[depth] = static_cast<std::int16_t>(node);
+            tree.SetWatched(node, true);
+            watched_[watchedCount_++] = static_cast<std::int16_t>(node);
+            Fill(tree, tree.Child(node), depth + 1, (prefix << 1) | static_cast<unsigned>(bit),
+                 step);
+        }
+    }
+
+    TTopStep steps_[1u << kTopBits];
+    std::int16_t watched_[2u << kTopBits];
+    int watchedCount_ = 0;
+};
+
+// The output block doubles as the ring: the N bytes before the block's start are the history,
+// so matches copy from the contiguous output and nothing goes through a ring index.
+constexpr std::size_t kCopySlack = 64; // a match copy may write up to this far past its end
+
 class TDecoder {
 public:
-    TDecoder(TLzhTables& t, TLzhOutput& output, TLzhInput& input)
-        : text_(t.TextBuf), tree_(t), input_(input), output_(output) {}
+    TDecoder(TLzhOutput& output, TLzhInput& input) : input_(input), output_(output) {}
 
     // The hot state lives in locals: stores through byte pointers would otherwise force every
     // member back to memory.
     void LZHUnpack(std::int64_t count) {
-        THuffTree tree = tree_;
+        THuffTree tree(tables_);
         tree.StartHuff();
-        std::uint8_t* const text = text_;
-        std::memset(text, kRingPreset, kStartPosition);
+        std::uint8_t* const start = PresetHistory();
         const PositionTables& pt = positionTables();
         TBitState bits{};
         std::int16_t path[T + 1];
         path[0] = R;
-        int r = kStartPosition;
-        std::uint8_t* out = block_;
-        std::uint8_t* const outEnd = block_ + kBlock - F;
+        std::uint8_t* out = start;
+        std::uint8_t* const flushAt = start + kBlock - kCopySlack;
         while (count > 0) {
-            if (out > outEnd)
+            if (out > flushAt)
                 out = Flush(out);
-            if (bits.count < 40)
-                bits = input_.Refill(bits);
-            int c = tree.RootChild();
+            bits = input_.Refill(bits);
             int depth = 0;
-            while (c < T) {
-                if (bits.count == 0)
-                    bits = input_.Refill(bits);
-                const int node = c + static_cast<int>(bits.buffer >> 63);
-                path[++depth] = static_cast<std::int16_t>(node);
-                c = tree.Child(node);
-                bits.buffer <<= 1;
-                --bits.count;
-            }
-            const int symbol = c - T;
+            const int symbol = DecodeChar(tree, bits, path, depth);
             tree.UpdateFreqAlong<-1>(symbol, path + depth, depth + 1);
             if (symbol < 256) {
                 *out++ = static_cast<std::uint8_t>(symbol);
-                text[r] = static_cast<std::uint8_t>(symbol);
-                r = (r + 1) & kRingMask;
                 --count;
                 continue;
             }
-            const unsigned first = static_cast<unsigned>(bits.buffer >> 56);
-            const int extra = pt.d_len[first] - 2;
-            const unsigned low = static_cast<unsigned>(bits.buffer >> (56 - extra)) & 63;
-            bits.buffer <<= 8 + extra;
-            bits.count -= 8 + extra;
-            const int position = static_cast<int>((unsigned{pt.d_code[first]} << 6) | low);
+            const int distance = DecodePosition(pt, bits) + 1;
             const int length = static_cast<int>(std::min<std::int64_t>(symbol - 253, count));
-            CopyMatch(text, (r - position - 1) & kRingMask, r, length, out);
-            r = (r + length) & kRingMask;
+            CopyMatch(out, distance, length);
             out += length;
             count -= length;
         }
@@ -678,31 +741,72 @@ public:
     }
 
 private:
-    static void CopyMatch(std::uint8_t* text, int start, int r, int length, std::uint8_t* out) {
-        if (start + length <= N && r + length <= N) {
-            // Byte by byte: the source may overlap the bytes being written.
-            for (int k = 0; k < length; ++k)
-                out[k] = text[r + k] = text[start + k];
+    // Walks down from the root; `path` gets the nodes passed, from path[1] to path[depth].
+    int DecodeChar(THuffTree& tree, TBitState& bits, std::int16_t* path, int& depth) {
+        if (tree.TopStale())
+            top_.Rebuild(tree);
+        const TTopStep& step = top_[bits.buffer >> (64 - kTopBits)];
+        std::memcpy(path + 1, step.path, sizeof step.path);
+        depth = step.depth;
+        bits.buffer <<= depth;
+        bits.count -= depth;
+        int c = step.next;
+        while (c < T) {
+            if (bits.count == 0)
+                bits = input_.Refill(bits);
+            const int node = c + static_cast<int>(bits.buffer >> 63);
+            path[++depth] = static_cast<std::int16_t>(node);
+            c = tree.Child(node);
+            bits.buffer <<= 1;
+            --bits.count;
+        }
+        return c - T;
+    }
+
+    // Needs at least 14 valid bits.
+    static int DecodePosition(const PositionTables& pt, TBitState& bits) {
+        const unsigned first = static_cast<unsigned>(bits.buffer >> 56);
+        const int extra = pt.d_len[first] - 2;
+        const unsigned low = static_cast<unsigned>(bits.buffer >> (56 - extra)) & 63;
+        bits.buffer <<= 8 + extra;
+        bits.count -= 8 + extra;
+        return static_cast<int>((unsigned{pt.d_code[first]} << 6) | low);
+    }
+
+    // The history as the ring starts: 60 zero bytes (the unwritten look-ahead) and then spaces,
+    // oldest first. Gives where the output starts.
+    std::uint8_t* PresetHistory() {
+        std::memset(window_, 0, N - kStartPosition);
+        std::memset(window_ + (N - kStartPosition), kRingPreset, kStartPosition);
+        return window_ + N;
+    }
+
+    static void CopyMatch(std::uint8_t* out, int distance, int length) {
+        const std::uint8_t* from = out - distance;
+        if (distance >= 16) {
+            // Sixteen at a time: every chunk read lies before the bytes it writes.
+            for (int k = 0; k < length; k += 16)
+                std::memcpy(out + k, from + k, 16);
             return;
         }
-        for (int k = 0; k < length; ++k) {
-            const std::uint8_t b = text[(start + k) & kRingMask];
-            out[k] = b;
-            text[(r + k) & kRingMask] = b;
-        }
+        for (int k = 0; k < length; ++k) // the source overlaps the bytes being written
+            out[k] = from[k];
     }
 
+    // Hands on the block and keeps its last N bytes as the history.
     std::uint8_t* Flush(std::uint8_t* end) {
-        if (end > block_)
-            output_.PutBytes(block_, static_cast<std::uint16_t>(end - block_));
-        return block_;
+        std::uint8_t* const start = window_ + N;
+        if (end > start)
+            output_.PutBytes(start, static_cast<std::uint16_t>(end - start));
+        std::memmove(window_, end - N, N);
+        return start;
     }
 
-    std::uint8_t* text_;
-    THuffTree tree_;
+    TLzhTables tables_{};
+    TTopTable top_{};
     TBitReader input_;
     TLzhOutput& output_;
-    std::uint8_t block_[kBlock];
+    std::uint8_t window_[N + kBlock + kCopySlack] = {};
 };
 
 } // namespace
@@ -714,8 +818,12 @@ std::uint32_t LZHPack(TLzhOutput& output, TLzhInput& input) {
 }
 
 void LZHUnpack(std::int32_t count, TLzhOutput& output, TLzhInput& input) {
-    std::unique_ptr<TLzhTables> tables = AllocTables();
-    auto decoder = std::make_unique<TDecoder>(*tables, output, input);
+    std::unique_ptr<TDecoder> decoder;
+    try {
+        decoder = std::make_unique<TDecoder>(output, input);
+    } catch (const std::bad_alloc&) {
+        throw ElzhException(kLzhAllocMessage);
+    }
     decoder->LZHUnpack(count);
 }
 
