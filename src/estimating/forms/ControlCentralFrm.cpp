@@ -176,10 +176,5 @@ void TControlForm::btnCloseClick() {
 }
 
 void ShowControlForm(QWidget* owner) {
-    TControlForm form(owner);
-    ControlForm = &form;
-    struct Forget {
-        ~Forget() { ControlForm = nullptr; }
-    } forget;
-    modal::seam().runModal(form);
+    RunHeldInGlobal(ControlForm, owner);
 }

@@ -300,16 +300,5 @@ void TDetallePresuForm::btnCancelClick() {
 }
 
 void TDetallePresuForm::btnSaveClick() {
-    try {
-        // A database without a file name (one whose file could not be read whole)
-        // is saved under a name the user chooses, never written back silently.
-        if (Document->FileName().empty() && MainForm)
-            MainForm->FileSave();
-        else
-            Document->Save();
-    } catch (...) {
-        UpdateSaveButton();
-        throw;
-    }
-    UpdateSaveButton();
+    SaveDocumentFromDialog([this] { UpdateSaveButton(); });
 }

@@ -499,6 +499,19 @@ void TMainForm::FileOpen() {
     UpdateSaveButton();
 }
 
+void SaveDocumentFromDialog(const std::function<void()>& followSaved) {
+    try {
+        if (Document->FileName().empty() && MainForm)
+            MainForm->FileSave();
+        else
+            Document->Save();
+    } catch (...) {
+        followSaved();
+        throw;
+    }
+    followSaved();
+}
+
 void TMainForm::FileSave() {
     fileCommand([this] {
         if (Document->FileName().empty()) {

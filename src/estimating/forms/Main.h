@@ -12,6 +12,7 @@
 #include <QTreeWidgetItem>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -49,6 +50,22 @@ extern QStringList* CostTypeNames;
 
 // The application's title ("Obravel"), shown in the main window's caption.
 QString ApplicationTitle();
+
+// Save from an editing dialog. A database without a file name (one whose file could not be read
+// whole) goes through Save As instead of being written back silently. `followSaved` brings the
+// dialog's Save button in line with the saved flag afterwards, also when saving fails.
+void SaveDocumentFromDialog(const std::function<void()>& followSaved);
+
+// Runs a catalogue dialog modally while its global points at it.
+template <class Form> void RunHeldInGlobal(Form*& global, QWidget* owner) {
+    Form form(owner);
+    global = &form;
+    struct Forget {
+        Form*& held;
+        ~Forget() { held = nullptr; }
+    } forget{global};
+    modal::seam().runModal(form);
+}
 
 // A node of the budget tree: the line it shows (not owned) and whether it can hold lines.
 class TTreeNode : public QTreeWidgetItem {

@@ -343,18 +343,7 @@ void TRubrosForm::btnUpdateSubClick() {
 }
 
 void TRubrosForm::btnSaveClick() {
-    try {
-        // A database without a file name (one whose file could not be read whole) is saved
-        // under a name the user chooses, never written back silently.
-        if (Document->FileName().empty() && MainForm)
-            MainForm->FileSave();
-        else
-            Document->Save();
-    } catch (...) {
-        UpdateSaveButton();
-        throw;
-    }
-    UpdateSaveButton();
+    SaveDocumentFromDialog([this] { UpdateSaveButton(); });
 }
 
 void TRubrosForm::btnCloseClick() {
@@ -362,10 +351,5 @@ void TRubrosForm::btnCloseClick() {
 }
 
 void ShowRubrosForm(QWidget* owner) {
-    TRubrosForm form(owner);
-    RubrosForm = &form;
-    struct Forget {
-        ~Forget() { RubrosForm = nullptr; }
-    } forget;
-    modal::seam().runModal(form);
+    RunHeldInGlobal(RubrosForm, owner);
 }

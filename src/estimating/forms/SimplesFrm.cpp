@@ -32,12 +32,7 @@ using estimating::TInsumo;
 TSimplesForm* SimplesForm = nullptr;
 
 void ShowSimplesForm(QWidget* owner) {
-    TSimplesForm form(owner);
-    SimplesForm = &form;
-    struct Forget {
-        ~Forget() { SimplesForm = nullptr; }
-    } forget;
-    modal::seam().runModal(form);
+    RunHeldInGlobal(SimplesForm, owner);
 }
 
 namespace {
@@ -605,12 +600,7 @@ void TSimplesForm::btnDeleteClick() {
 }
 
 void TSimplesForm::btnSaveClick() {
-    // A database that has no file name yet (one that failed to load) goes through Save As.
-    if (Document->FileName().empty() && MainForm)
-        MainForm->FileSave();
-    else
-        Document->Save();
-    UpdateSaveButton();
+    SaveDocumentFromDialog([this] { UpdateSaveButton(); });
 }
 
 void TSimplesForm::btnCloseClick() {

@@ -225,18 +225,7 @@ void TSubcategoriasSimplesForm::btnUpdateClick() {
 }
 
 void TSubcategoriasSimplesForm::btnSaveClick() {
-    try {
-        // A database without a file name (one whose file could not be read whole) is saved
-        // under a name the user chooses, never written back silently.
-        if (Document->FileName().empty() && MainForm)
-            MainForm->FileSave();
-        else
-            Document->Save();
-    } catch (...) {
-        UpdateSaveButton();
-        throw;
-    }
-    UpdateSaveButton();
+    SaveDocumentFromDialog([this] { UpdateSaveButton(); });
 }
 
 void TSubcategoriasSimplesForm::btnCloseClick() {
@@ -244,10 +233,5 @@ void TSubcategoriasSimplesForm::btnCloseClick() {
 }
 
 void ShowSubcategoriasSimplesForm(QWidget* owner) {
-    TSubcategoriasSimplesForm form(owner);
-    SubcategoriasSimplesForm = &form;
-    struct Forget {
-        ~Forget() { SubcategoriasSimplesForm = nullptr; }
-    } forget;
-    modal::seam().runModal(form);
+    RunHeldInGlobal(SubcategoriasSimplesForm, owner);
 }

@@ -199,18 +199,7 @@ void TUnidadesForm::btnDeleteClick() {
 }
 
 void TUnidadesForm::btnSaveClick() {
-    try {
-        // A database without a file name (one whose file could not be read whole) is saved
-        // under a name the user chooses, never written back silently.
-        if (Document->FileName().empty() && MainForm)
-            MainForm->FileSave();
-        else
-            Document->Save();
-    } catch (...) {
-        UpdateSaveButton();
-        throw;
-    }
-    UpdateSaveButton();
+    SaveDocumentFromDialog([this] { UpdateSaveButton(); });
 }
 
 void TUnidadesForm::btnCloseClick() {
@@ -218,10 +207,5 @@ void TUnidadesForm::btnCloseClick() {
 }
 
 void ShowUnidadesForm(QWidget* owner) {
-    TUnidadesForm form(owner);
-    UnidadesForm = &form;
-    struct Forget {
-        ~Forget() { UnidadesForm = nullptr; }
-    } forget;
-    modal::seam().runModal(form);
+    RunHeldInGlobal(UnidadesForm, owner);
 }
