@@ -18,29 +18,23 @@ const QCollator& collator() {
     return sorter;
 }
 
-template <class TextAt> int sortedPosition(int count, const QString& text, TextAt textAt) {
-    int low = 0;
-    int high = count;
-    while (low < high) {
-        const int mid = (low + high) / 2;
-        if (collator().compare(textAt(mid), text) <= 0)
-            low = mid + 1;
-        else
-            high = mid;
-    }
-    return low;
-}
-
 } // namespace
 
+int CompareEntries(const QString& a, const QString& b) {
+    const int order = collator().compare(a, b);
+    if (order != 0)
+        return order;
+    return QString::compare(a, b, Qt::CaseInsensitive);
+}
+
 int InsertSorted(QComboBox& list, const QString& text, void* object) {
-    const int at = sortedPosition(list.count(), text, [&](int i) { return list.itemText(i); });
+    const int at = SortedPosition(list.count(), text, [&](int i) { return list.itemText(i); });
     list.insertItem(at, text, QVariant::fromValue(object));
     return at;
 }
 
 int InsertSorted(QListWidget& list, const QString& text, void* object) {
-    const int at = sortedPosition(list.count(), text, [&](int i) { return list.item(i)->text(); });
+    const int at = SortedPosition(list.count(), text, [&](int i) { return list.item(i)->text(); });
     auto* row = new QListWidgetItem(text);
     row->setData(kObjectRole, QVariant::fromValue(object));
     list.insertItem(at, row);

@@ -1,8 +1,8 @@
 #include "SimplesLists.h"
 
 #include "MyUtils.h"
+#include "PickerLists.h"
 
-#include <QCollator>
 #include <QComboBox>
 #include <QListWidget>
 
@@ -11,28 +11,6 @@ namespace simples_lists {
 namespace {
 
 constexpr int kCodeRole = Qt::UserRole;
-
-const QCollator& collator() {
-    static const QCollator sorter = [] {
-        QCollator c;
-        c.setCaseSensitivity(Qt::CaseInsensitive);
-        return c;
-    }();
-    return sorter;
-}
-
-template <class TextAt> int upperBound(int count, const QString& text, TextAt textAt) {
-    int low = 0;
-    int high = count;
-    while (low < high) {
-        const int middle = low + (high - low) / 2;
-        if (CompareEntries(text, textAt(middle)) < 0)
-            high = middle;
-        else
-            low = middle + 1;
-    }
-    return low;
-}
 
 // The text with the locale's decimal mark in place of a period, when the mark is another one.
 std::string withLocaleMark(std::string_view text) {
@@ -68,14 +46,12 @@ std::string withPeriod(std::string_view text) {
 } // namespace
 
 int CompareEntries(const QString& a, const QString& b) {
-    const int order = collator().compare(a, b);
-    if (order != 0)
-        return order;
-    return QString::compare(a, b, Qt::CaseInsensitive);
+    return picker_lists::CompareEntries(a, b);
 }
 
 int InsertSorted(QListWidget& list, const QString& text, const QString& code) {
-    const int row = upperBound(list.count(), text, [&](int i) { return list.item(i)->text(); });
+    const int row = picker_lists::SortedPosition(list.count(), text,
+                                                 [&](int i) { return list.item(i)->text(); });
     auto* item = new QListWidgetItem(text);
     if (!code.isEmpty())
         item->setData(kCodeRole, code);
@@ -84,7 +60,8 @@ int InsertSorted(QListWidget& list, const QString& text, const QString& code) {
 }
 
 int InsertSorted(QComboBox& combo, const QString& text) {
-    const int index = upperBound(combo.count(), text, [&](int i) { return combo.itemText(i); });
+    const int index =
+        picker_lists::SortedPosition(combo.count(), text, [&](int i) { return combo.itemText(i); });
     combo.insertItem(index, text);
     return index;
 }
