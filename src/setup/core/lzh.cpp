@@ -84,6 +84,8 @@ bool TCustom_lzh::Decompress() {
         lzh::kMaxBytesPerStreamByte * std::int64_t{InputSize - kTrailerSize};
     if (originalSize > mostPossible || originalSize > OutputLimit)
         return false;
+    if (originalSize > 0) // bounded above, so the whole output can be set aside at once
+        OutputStream->reserve(static_cast<std::size_t>(originalSize));
     try {
         TCoderPort port(*this);
         LZHUnpack(originalSize, port, port);

@@ -162,6 +162,7 @@ public:
     // The decoder's table of the top levels copies the child links of the watched nodes; a swap
     // that changes one of them, or a rebuild, makes the table stale.
     void SetWatched(int node, bool watched) { watched_[static_cast<std::size_t>(node)] = watched; }
+    void ClearWatched() { watched_.fill(false); }
     void MarkTopFresh() { topStale_ = false; }
     bool TopStale() const { return topStale_; }
 
@@ -663,40 +664,37 @@ struct TTopStep {
 
 class TTopTable {
 public:
+    // Walks the top levels once, prefix after prefix in increasing order; each prefix goes on
+    // from the depth where it parts from the one before.
     void Rebuild(THuffTree& tree) {
-        for (int i = 0; i < watchedCount_; ++i)
-            tree.SetWatched(watched_[i], false);
-        watchedCount_ = 0;
+        tree.ClearWatched();
+        int reached[kTopBits + 1]; // where the first d bits of the current prefix lead
+        reached[0] = tree.RootChild();
         TTopStep step{};
-        Fill(tree, tree.RootChild(), 0, 0, step);
+        int depth = 0;
+        unsigned prefix = 0;
+        while (prefix < (1u << kTopBits)) {
+            int c = reached[depth];
+            while (c < T && depth < kTopBits) {
+                const int node = c + static_cast<int>((prefix >> (kTopBits - 1 - depth)) & 1);
+                tree.SetWatched(node, true);
+                step.path[depth++] = static_cast<std::int16_t>(node);
+                c = tree.Child(node);
+                reached[depth] = c;
+            }
+            step.next = static_cast<std::int16_t>(c);
+            step.depth = static_cast<std::int16_t>(depth);
+            const unsigned span = 1u << (kTopBits - depth);
+            std::fill_n(steps_ + prefix, span, step);
+            prefix += span;
+            depth = kTopBits - 1 - std::countr_zero(prefix); // the bits shared with the last
+        }
         tree.MarkTopFresh();
     }
     const TTopStep& operator[](std::uint64_t prefix) const { return steps_[prefix]; }
 
 private:
-    // Fills the entries of every prefix that starts with the `depth` bits in `prefix`, which lead
-    // to `c` through step.path.
-    void Fill(THuffTree& tree, int c, int depth, unsigned prefix, TTopStep& step) {
-        if (c >= T || depth == kTopBits) {
-            step.next = static_cast<std::int16_t>(c);
-            step.depth = static_cast<std::int16_t>(depth);
-            const unsigned span = 1u << (kTopBits - depth);
-            std::fill_n(steps_ + (prefix << (kTopBits - depth)), span, step);
-            return;
-        }
-        for (int bit = 0; bit < 2; ++bit) {
-            const int node = c + bit;
-            step.path[depth] = static_cast<std::int16_t>(node);
-            tree.SetWatched(node, true);
-            watched_[watchedCount_++] = static_cast<std::int16_t>(node);
-            Fill(tree, tree.Child(node), depth + 1, (prefix << 1) | static_cast<unsigned>(bit),
-                 step);
-        }
-    }
-
     TTopStep steps_[1u << kTopBits];
-    std::int16_t watched_[2u << kTopBits];
-    int watchedCount_ = 0;
 };
 
 // The output block doubles as the ring: the N bytes before the block's start are the history,
