@@ -654,7 +654,7 @@ private:
 
 // The first kTopBits bits of a code, looked up at once: the nodes they pass and where they lead
 // (an inner node to go on from, or a leaf when the code is that short).
-constexpr int kTopBits = 5;
+constexpr int kTopBits = 4;
 
 struct TTopStep {
     std::int16_t path[kTopBits];
