@@ -57,8 +57,7 @@ TAddPresuForm::TAddPresuForm(QWidget* parent) : QDialog(parent) {
 
 void TAddPresuForm::FormCreate() {
     resize(320, 360);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen(*this);
 }
 
 void TAddPresuForm::showEvent(QShowEvent* event) {

@@ -73,11 +73,6 @@ QFont FixedPitchFont() {
     return QFontDatabase::systemFont(QFontDatabase::FixedFont);
 }
 
-void centreOnScreen(QWidget& form) {
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        form.move(screen->availableGeometry().center() - form.rect().center());
-}
-
 template <class Widget> Widget* named(Widget* widget, const char* name) {
     widget->setObjectName(QLatin1String(name));
     return widget;
@@ -456,7 +451,7 @@ void TCompuestosForm::FormCreate() {
     btnDelComp->setEnabled(false);
     UpdateSaveButton();
     resize(900, 640);
-    centreOnScreen(*this);
+    CentreOnScreen(*this);
     setWindowTitle(q(estimating::LoadResString(estimating::SCompounds)));
 }
 

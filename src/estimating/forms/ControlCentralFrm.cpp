@@ -22,11 +22,6 @@ TControlForm* ControlForm = nullptr;
 
 namespace {
 
-void centreOnScreen(QWidget& form) {
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        form.move(screen->availableGeometry().center() - form.rect().center());
-}
-
 // The main window's command, then its Save button brought in line with the document: the
 // panel's commands change the database like the menu's do.
 void forward(void (TMainForm::*command)()) {
@@ -117,7 +112,7 @@ TControlForm::TControlForm(QWidget* parent) : QDialog(parent) {
 void TControlForm::FormCreate() {
     EnableControlButtons();
     adjustSize();
-    centreOnScreen(*this);
+    CentreOnScreen(*this);
 }
 
 void TControlForm::showEvent(QShowEvent* event) {

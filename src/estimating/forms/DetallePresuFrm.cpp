@@ -48,11 +48,6 @@ QFont FixedPitchFont() {
     return QFontDatabase::systemFont(QFontDatabase::FixedFont);
 }
 
-void centreOnScreen(QWidget& form) {
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        form.move(screen->availableGeometry().center() - form.rect().center());
-}
-
 } // namespace
 
 TBidPrice WorkOutBidPrice(double directCost, double generalCostsRate, double profitRate,
@@ -176,7 +171,7 @@ TDetallePresuForm::TDetallePresuForm(QWidget* parent) : QDialog(parent) {
 void TDetallePresuForm::FormCreate() {
     UpdateSaveButton();
     resize(460, 420);
-    centreOnScreen(*this);
+    CentreOnScreen(*this);
 }
 
 void TDetallePresuForm::UpdateSaveButton() {

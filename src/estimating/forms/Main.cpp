@@ -35,6 +35,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QStatusBar>
@@ -497,6 +498,11 @@ void TMainForm::FileOpen() {
             OpenPresupuestosClick();
     });
     UpdateSaveButton();
+}
+
+void CentreOnScreen(QWidget& form) {
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        form.move(screen->availableGeometry().center() - form.rect().center());
 }
 
 void SaveDocumentFromDialog(const std::function<void()>& followSaved) {

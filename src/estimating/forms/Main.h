@@ -56,6 +56,9 @@ QString ApplicationTitle();
 // dialog's Save button in line with the saved flag afterwards, also when saving fails.
 void SaveDocumentFromDialog(const std::function<void()>& followSaved);
 
+// Places a window in the middle of the screen, as the forms open.
+void CentreOnScreen(QWidget& form);
+
 // Runs a catalogue dialog modally while its global points at it.
 template <class Form> void RunHeldInGlobal(Form*& global, QWidget* owner) {
     Form form(owner);

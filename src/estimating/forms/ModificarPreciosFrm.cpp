@@ -154,8 +154,7 @@ void TModificarPreciosForm::FormCreate() {
     rbAumento->setChecked(true);
     Increase = true;
     resize(408, 497);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen(*this);
 }
 
 void TModificarPreciosForm::rbVariacion(QObject* sender) {

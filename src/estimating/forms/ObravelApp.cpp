@@ -78,8 +78,7 @@ int RunObravel(QApplication& app) {
     SetApplicationHelpFile(QStringLiteral("Help.hlp"));
     CreateApplicationForms();
     // Centred for when the user restores it from maximised.
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        MainForm->move(screen->availableGeometry().center() - MainForm->rect().center());
+    CentreOnScreen(*MainForm);
     MainForm->showMaximized();
     const int rc = app.exec();
     DestroyApplicationForms();

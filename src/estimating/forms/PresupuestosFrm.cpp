@@ -28,11 +28,6 @@ QString fromUtf8(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-void centreOnScreen(QWidget& form) {
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        form.move(screen->availableGeometry().center() - form.rect().center());
-}
-
 QListWidgetItem* budgetRow(TInsumoCompuesto* budget, const QString& text) {
     auto* row = new QListWidgetItem(text);
     row->setData(kBudgetRole, QVariant::fromValue(static_cast<void*>(budget)));
@@ -112,7 +107,7 @@ TPresupuestosForm::TPresupuestosForm(QWidget* parent) : QDialog(parent) {
 
 void TPresupuestosForm::FormCreate() {
     resize(420, 300);
-    centreOnScreen(*this);
+    CentreOnScreen(*this);
 }
 
 void TPresupuestosForm::showEvent(QShowEvent* event) {

@@ -1,5 +1,7 @@
 #include "ReportFrm.h"
 
+#include "Main.h"
+
 #include "Componentes.h"
 #include "ModalSeam.h"
 #include "MyUtils.h"
@@ -232,8 +234,7 @@ TReportForm::TReportForm(QWidget* parent) : QWidget(parent, Qt::Window) {
 
 void TReportForm::FormCreate() {
     resize(820, 560);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen(*this);
     redtReport->clear();
     btnDelete->setEnabled(false);
 }

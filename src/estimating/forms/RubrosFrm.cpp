@@ -62,11 +62,6 @@ template <class Object> std::string nameOf(const Object* object, const std::stri
     return object ? object->Name : entry;
 }
 
-void centreOnScreen(QWidget& form) {
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        form.move(screen->availableGeometry().center() - form.rect().center());
-}
-
 template <class Change> void forEachCompound(Change change) {
     for (int i = 0; i < Document->Compounds.Count(); ++i)
         change(Document->Compounds.Insumo(i));
@@ -182,7 +177,7 @@ void TRubrosForm::FormCreate() {
     }
     UpdateSaveButton();
     adjustSize();
-    centreOnScreen(*this);
+    CentreOnScreen(*this);
 }
 
 void TRubrosForm::MarkChanged() {

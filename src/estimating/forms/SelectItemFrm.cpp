@@ -1,5 +1,6 @@
 #include "SelectItemFrm.h"
 
+#include "Main.h"
 #include "ModalSeam.h"
 
 #include <QGroupBox>
@@ -9,15 +10,6 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QVBoxLayout>
-
-namespace {
-
-void centreOnScreen(QWidget& form) {
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        form.move(screen->availableGeometry().center() - form.rect().center());
-}
-
-} // namespace
 
 TSelectItemForm::TSelectItemForm(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("SelectItemForm"));
@@ -66,7 +58,7 @@ void TSelectItemForm::FormCreate() {
     // Checking from code raises no click; the choice must still follow it.
     Tipo(rbDivision);
     adjustSize();
-    centreOnScreen(*this);
+    CentreOnScreen(*this);
 }
 
 void TSelectItemForm::Tipo(QObject* sender) {

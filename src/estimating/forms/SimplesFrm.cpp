@@ -49,11 +49,6 @@ std::string s(const QString& text) {
     return text.toStdString();
 }
 
-void centreOnScreen(QWidget& form) {
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        form.move(screen->availableGeometry().center() - form.rect().center());
-}
-
 // The memo gives "\n" line breaks; descriptions keep the CR LF of the database file.
 std::string memoText(const QPlainTextEdit& memo) {
     return s(memo.toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n")));
@@ -280,7 +275,7 @@ void TSimplesForm::FormCreate() {
     SetBrowseButtons();
     UpdateSaveButton();
     resize(768, 360);
-    centreOnScreen(*this);
+    CentreOnScreen(*this);
 }
 
 TInsumo* TSimplesForm::CurrentPrimary() const {

@@ -54,11 +54,6 @@ QStringList costTypeNames() {
     return names;
 }
 
-void centreOnScreen(QWidget& form) {
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        form.move(screen->availableGeometry().center() - form.rect().center());
-}
-
 template <class Change> void forEachPrimary(Change change) {
     for (int i = 0; i < Document->Primaries.Count(); ++i)
         change(Document->Primaries.Insumo(i));
@@ -146,7 +141,7 @@ void TSubcategoriasSimplesForm::FormCreate() {
     btnUpdate->setEnabled(true);
     btnDelete->setEnabled(true);
     UpdateSaveButton();
-    centreOnScreen(*this);
+    CentreOnScreen(*this);
 }
 
 void TSubcategoriasSimplesForm::MarkChanged() {

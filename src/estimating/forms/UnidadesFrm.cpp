@@ -47,11 +47,6 @@ void replaceUnitOfInputs(const std::string& from, const std::string& to) {
     }
 }
 
-void centreOnScreen(QWidget& form) {
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        form.move(screen->availableGeometry().center() - form.rect().center());
-}
-
 void showError(const std::exception& e) {
     modal::showMessage(QStringLiteral("Error: ") + QString::fromUtf8(e.what()));
 }
@@ -114,7 +109,7 @@ void TUnidadesForm::FormCreate() {
             picker_lists::InsertSorted(*lbUnits, fromUtf8(Document->Units.Strings(i)), nullptr);
     }
     UpdateSaveButton();
-    centreOnScreen(*this);
+    CentreOnScreen(*this);
 }
 
 int TUnidadesForm::SelectedRow() const {
