@@ -379,9 +379,7 @@ std::array<QLabel*, 5> TCompuestosForm::ShareBoxes() const {
 }
 
 void TCompuestosForm::ConnectHandlers() {
-    auto run = [this](auto handler) {
-        return [this, handler] { modal::guarded([this, handler] { (this->*handler)(); }); };
-    };
+    auto run = [this](auto handler) { return modal::guardedHandler(this, handler); };
     connect(cboRubros, &QComboBox::activated, this, run(&TCompuestosForm::cboRubrosClick));
     connect(cboSubrubros, &QComboBox::activated, this, run(&TCompuestosForm::cboSubrubrosClick));
     connect(cboCompuestos, &QComboBox::activated, this, run(&TCompuestosForm::cboCompuestosClick));

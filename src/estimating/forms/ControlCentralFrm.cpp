@@ -94,8 +94,7 @@ TControlForm::TControlForm(QWidget* parent) : QDialog(parent) {
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     auto bind = [this](QPushButton* button, void (TControlForm::*handler)()) {
-        connect(button, &QPushButton::clicked, this,
-                [this, handler] { modal::guarded([this, handler] { (this->*handler)(); }); });
+        connect(button, &QPushButton::clicked, this, modal::guardedHandler(this, handler));
     };
     bind(btnOpenDB, &TControlForm::btnOpenDBClick);
     bind(btnRubrosCompuestos, &TControlForm::btnRubrosCompuestosClick);

@@ -158,8 +158,7 @@ TDetallePresuForm::TDetallePresuForm(QWidget* parent) : QDialog(parent) {
     all->addLayout(buttons);
 
     auto bind = [this](QPushButton* button, void (TDetallePresuForm::*handler)()) {
-        connect(button, &QPushButton::clicked, this,
-                [this, handler] { modal::guarded([this, handler] { (this->*handler)(); }); });
+        connect(button, &QPushButton::clicked, this, modal::guardedHandler(this, handler));
     };
     bind(btnAccept, &TDetallePresuForm::btnAcceptClick);
     bind(btnCancel, &TDetallePresuForm::btnCancelClick);

@@ -135,8 +135,7 @@ void TModificarPreciosForm::ConnectHandlers() {
         modal::guarded([this, item] { chkSubcategoriasClickCheck(item); });
     });
     auto bindBox = [this](QAbstractButton* box, void (TModificarPreciosForm::*handler)()) {
-        connect(box, &QAbstractButton::clicked, this,
-                [this, handler] { modal::guarded([this, handler] { (this->*handler)(); }); });
+        connect(box, &QAbstractButton::clicked, this, modal::guardedHandler(this, handler));
     };
     bindBox(chbCategorias, &TModificarPreciosForm::chbCategoriasClick);
     bindBox(chbSubcategorias, &TModificarPreciosForm::chbSubcategoriasClick);

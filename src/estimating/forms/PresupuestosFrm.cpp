@@ -89,8 +89,7 @@ TPresupuestosForm::TPresupuestosForm(QWidget* parent) : QDialog(parent) {
     grid->addLayout(buttons, 1, 1);
 
     auto bind = [this](QPushButton* button, void (TPresupuestosForm::*handler)()) {
-        connect(button, &QPushButton::clicked, this,
-                [this, handler] { modal::guarded([this, handler] { (this->*handler)(); }); });
+        connect(button, &QPushButton::clicked, this, modal::guardedHandler(this, handler));
     };
     bind(btnAdd, &TPresupuestosForm::btnAddClick);
     bind(btnRename, &TPresupuestosForm::btnRenameClick);

@@ -122,8 +122,7 @@ TRubrosForm::TRubrosForm(QWidget* parent) : QDialog(parent) {
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     auto bind = [this](QPushButton* button, void (TRubrosForm::*handler)()) {
-        connect(button, &QPushButton::clicked, this,
-                [this, handler] { modal::guarded([this, handler] { (this->*handler)(); }); });
+        connect(button, &QPushButton::clicked, this, modal::guardedHandler(this, handler));
     };
     bind(btnAdd, &TRubrosForm::btnAddClick);
     bind(btnDelete, &TRubrosForm::btnDeleteClick);

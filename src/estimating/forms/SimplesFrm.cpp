@@ -216,8 +216,7 @@ void TSimplesForm::BuildControls() {
 
 void TSimplesForm::ConnectHandlers() {
     auto bind = [this](QPushButton* button, void (TSimplesForm::*handler)()) {
-        connect(button, &QPushButton::clicked, this,
-                [this, handler] { modal::guarded([this, handler] { (this->*handler)(); }); });
+        connect(button, &QPushButton::clicked, this, modal::guardedHandler(this, handler));
     };
     bind(btnAdd, &TSimplesForm::btnAddClick);
     bind(btnUpdate, &TSimplesForm::btnUpdateClick);
@@ -232,7 +231,7 @@ void TSimplesForm::ConnectHandlers() {
 
     auto onList = [this](QListWidget* list, void (TSimplesForm::*handler)()) {
         connect(list, &QListWidget::itemSelectionChanged, this,
-                [this, handler] { modal::guarded([this, handler] { (this->*handler)(); }); });
+                modal::guardedHandler(this, handler));
     };
     onList(lbCategorias, &TSimplesForm::lbCategoriasClick);
     onList(lbSubcategorias, &TSimplesForm::lbSubcategoriasClick);

@@ -97,8 +97,7 @@ TSubcategoriasSimplesForm::TSubcategoriasSimplesForm(QWidget* parent) : QDialog(
     btnClose = makeButton("btnClose", QStringLiteral("Close"), 344);
 
     auto bind = [this](QPushButton* button, void (TSubcategoriasSimplesForm::*handler)()) {
-        connect(button, &QPushButton::clicked, this,
-                [this, handler] { modal::guarded([this, handler] { (this->*handler)(); }); });
+        connect(button, &QPushButton::clicked, this, modal::guardedHandler(this, handler));
     };
     bind(btnAdd, &TSubcategoriasSimplesForm::btnAddClick);
     bind(btnUpdate, &TSubcategoriasSimplesForm::btnUpdateClick);

@@ -88,8 +88,7 @@ TUnidadesForm::TUnidadesForm(QWidget* parent) : QDialog(parent) {
     layout->addLayout(buttons);
 
     auto bind = [this](QPushButton* button, void (TUnidadesForm::*handler)()) {
-        connect(button, &QPushButton::clicked, this,
-                [this, handler] { modal::guarded([this, handler] { (this->*handler)(); }); });
+        connect(button, &QPushButton::clicked, this, modal::guardedHandler(this, handler));
     };
     bind(btnNew, &TUnidadesForm::btnNewClick);
     bind(btnUpdate, &TUnidadesForm::btnUpdateClick);

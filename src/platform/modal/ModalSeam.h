@@ -38,10 +38,12 @@ public:
     virtual ~Seam() = default;
     virtual Answer message(const Message& m) = 0;
     // Cancel gives back the value shown, as the classic input box does.
-    virtual QString inputBox(const QString& caption, const QString& prompt, const QString& value) = 0;
+    virtual QString inputBox(const QString& caption, const QString& prompt,
+                             const QString& value) = 0;
     virtual std::optional<QString> openFile(const FileDialog& d) = 0;
     virtual std::optional<QString> saveFile(const FileDialog& d) = 0;
-    virtual std::optional<QString> browseFolder(const QString& caption, const QString& initialDir) = 0;
+    virtual std::optional<QString> browseFolder(const QString& caption,
+                                                const QString& initialDir) = 0;
     // Shows the dialog modally and gives back its result code (QDialog::Accepted / Rejected).
     virtual int runModal(QDialog& dialog) = 0;
     virtual void showHelp(const QString& helpFile, const QString& topic) = 0;
@@ -70,6 +72,11 @@ template <class F> void guarded(F&& handler) noexcept {
     } catch (...) {
         reportUnknownException();
     }
+}
+
+// A slot that runs a form's handler guarded, for connecting a control's signal to it.
+template <class Form, class Handler> auto guardedHandler(Form* form, Handler handler) {
+    return [form, handler] { guarded([form, handler] { (form->*handler)(); }); };
 }
 
 // Restores the previous seam when it goes out of scope (tests).

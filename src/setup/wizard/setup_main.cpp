@@ -346,8 +346,7 @@ QLabel* TMainForm::AddText(QWidget* page, const QString& text, int x, int y, int
 
 void TMainForm::BindHandlers() {
     const auto bind = [this](QPushButton* button, void (TMainForm::*handler)()) {
-        connect(button, &QPushButton::clicked, this,
-                [this, handler] { modal::guarded([this, handler] { (this->*handler)(); }); });
+        connect(button, &QPushButton::clicked, this, modal::guardedHandler(this, handler));
     };
     bind(Button2, &TMainForm::Button2Click);
     bind(Button3, &TMainForm::Button3Click);
