@@ -181,6 +181,27 @@ TEST_F(SetupEngineInstall, OverwriteYesAndNoAskEachTime) {
     EXPECT_EQ(root.Read("C:\\Apps\\App\\b"), "old");
 }
 
+TEST_F(SetupEngineInstall, BodiesOfFilesNotInstalledAreNeverChecked) {
+    // Bodies decode ahead of the worker; one that is not installed must not fail the run.
+    Package p = BasicPackage();
+    p.header.FilesCompressed = 1;
+    p.componentNames = {"A", "B"};
+    p.files = {{"<InstallRoot>\\kept", "A", "new", 99, {}, {}},
+               {"<InstallRoot>\\unchecked", "B", "x", 99, {}, {}},
+               {"<InstallRoot>\\added", "A", "added body", {}, {}, {}}};
+    Load(p);
+    wizard.Uncheck("B");
+    root.Write("C:\\Apps\\App\\kept", "old");
+    ScriptedSeam seam;
+    seam.expectMessage("The File kept already", modal::Answer::No);
+    Run();
+    EXPECT_EQ(installer->GetStatus(), setup::TInstaller::StatusCompleted)
+        << wizard.errorText.toStdString();
+    EXPECT_EQ(root.Read("C:\\Apps\\App\\kept"), "old");
+    EXPECT_FALSE(root.Exists("C:\\Apps\\App\\unchecked"));
+    EXPECT_EQ(root.Read("C:\\Apps\\App\\added"), "added body");
+}
+
 TEST_F(SetupEngineInstall, UnattendedRunReplacesWithoutAsking) {
     Package p = BasicPackage();
     p.header.Unattended = 1;

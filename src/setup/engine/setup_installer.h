@@ -7,6 +7,7 @@
 // trailing separator); every path taken from the package, and `InstallRoot` and `TempDir`, are
 // Windows paths ("C:\...") that the platform layer maps into its Windows root.
 
+#include "BodyReader.h"
 #include "WizardLink.h"
 #include "sharedtypes.h"
 
@@ -19,7 +20,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <span>
 #include <stdexcept>
 
 class QFile;
@@ -153,11 +153,9 @@ private:
     void SetProgress(double position) const;
     void WriteLog(const QString& kind, const QString& argument);
     QString EnsureFolder(const QString& windowsFolder, bool logIt);
-    struct FileBuffers;
-    void InstallOneFile(const FileEntry& entry, const QString& hostTarget, QFile& dataPak,
-                        FileBuffers& buffers);
-    std::span<const std::uint8_t> ReadBody(const FileEntry& entry, QFile& dataPak,
-                                           FileBuffers& buffers) const;
+    std::vector<BodyLocation> CheckedBodies() const;
+    void CheckBody(TBodyReader::Fault fault) const;
+    void InstallOneFile(const QString& hostTarget, const TBodyReader::Body& body);
     void WriteRegistryValue(const RegistryEntry& entry, const QString& key, const QString& name);
     void CreateShortcutFor(ShortcutEntry& entry);
     void Execute();

@@ -1,6 +1,7 @@
 // The installation engine: the steps the worker runs, in the order of `Execute`.
 #include "setup_installer.h"
 
+#include "BodyReader.h"
 #include "InstallThread.h"
 #include "InstallerTables.h"
 #include "Platform.h"
@@ -74,12 +75,6 @@ std::optional<double> ReadFloat(const QString& text) {
     if (first == last || error != std::errc() || end != last || !std::isfinite(value))
         return std::nullopt;
     return value;
-}
-
-std::int32_t ReadLittleInt(const std::uint8_t* bytes) {
-    return static_cast<std::int32_t>(std::uint32_t(bytes[0]) | (std::uint32_t(bytes[1]) << 8) |
-                                     (std::uint32_t(bytes[2]) << 16) |
-                                     (std::uint32_t(bytes[3]) << 24));
 }
 
 } // namespace
@@ -257,46 +252,34 @@ void TInstaller::AskOverwrite() {
     }
 }
 
-// The body and its decoded form are kept between files, so a large install reuses two buffers
-// instead of asking for fresh memory for every file.
-struct TInstaller::FileBuffers {
-    std::vector<std::uint8_t> body;
-    TLzhMemoryStream decoded;
-};
-
-std::span<const std::uint8_t> TInstaller::ReadBody(const FileEntry& entry, QFile& dataPak,
-                                                   FileBuffers& buffers) const {
-    const qint64 start = qint64(entry.DataOffset) - 1;
-    if (start < 0 || entry.StoredSize < 0 || start + entry.StoredSize > dataPak.size() ||
-        !dataPak.seek(start))
-        Fail(QStringLiteral("The package holds no data for %1.").arg(CurrentTarget));
-    std::vector<std::uint8_t>& body = buffers.body;
-    body.resize(static_cast<std::size_t>(entry.StoredSize));
-    if (dataPak.read(reinterpret_cast<char*>(body.data()), entry.StoredSize) != entry.StoredSize)
-        Fail(QStringLiteral("Cannot read the data for %1 from the package.").arg(CurrentTarget));
-    if (Header.FilesCompressed != 1)
-        return body;
-
-    const auto damaged = [this] {
-        Fail(QStringLiteral("The packed data for %1 is damaged.").arg(CurrentTarget));
-    };
-    if (body.size() <= 4 || ReadLittleInt(body.data() + body.size() - 4) != entry.InstalledSize)
-        damaged();
-    buffers.decoded.reserve(static_cast<std::size_t>(entry.InstalledSize));
-    TCustom_lzh coder;
-    coder.InputBuffer = body.data();
-    coder.InputSize = entry.StoredSize;
-    coder.OutputStream = &buffers.decoded;
-    coder.OutputLimit = entry.InstalledSize;
-    if (!coder.Decompress() ||
-        buffers.decoded.size() != static_cast<std::size_t>(entry.InstalledSize))
-        damaged();
-    return buffers.decoded;
+// The bodies of the files of checked components, in package order, as the reader takes them.
+std::vector<BodyLocation> TInstaller::CheckedBodies() const {
+    TKestPointerList& files = tables_->FileEntries;
+    std::vector<BodyLocation> bodies;
+    files.First();
+    for (std::int32_t i = 1; i <= files.Count(); ++i, files.Next()) {
+        const auto& entry = *static_cast<const FileEntry*>(files.Current());
+        if (IsComponentChecked(entry.ComponentName))
+            bodies.push_back({entry.DataOffset, entry.StoredSize, entry.InstalledSize});
+    }
+    return bodies;
 }
 
-void TInstaller::InstallOneFile(const FileEntry& entry, const QString& hostTarget, QFile& dataPak,
-                                FileBuffers& buffers) {
-    const std::span<const std::uint8_t> content = ReadBody(entry, dataPak, buffers);
+void TInstaller::CheckBody(TBodyReader::Fault fault) const {
+    switch (fault) {
+    case TBodyReader::Fault::None:
+        return;
+    case TBodyReader::Fault::NoData:
+        Fail(QStringLiteral("The package holds no data for %1.").arg(CurrentTarget));
+    case TBodyReader::Fault::Unreadable:
+        Fail(QStringLiteral("Cannot read the data for %1 from the package.").arg(CurrentTarget));
+    case TBodyReader::Fault::Damaged:
+        Fail(QStringLiteral("The packed data for %1 is damaged.").arg(CurrentTarget));
+    }
+}
+
+void TInstaller::InstallOneFile(const QString& hostTarget, const TBodyReader::Body& body) {
+    CheckBody(body.fault);
     const QString folder = FolderOf(CurrentTarget);
     const QFileInfo target(hostTarget);
     if (!target.dir().exists()) {
@@ -305,9 +288,10 @@ void TInstaller::InstallOneFile(const FileEntry& entry, const QString& hostTarge
         WriteLog(QStringLiteral("CreateDir::"), folder);
     }
     QFile file(hostTarget);
-    const auto size = static_cast<qint64>(content.size());
+    const auto size = static_cast<qint64>(body.content.size());
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(reinterpret_cast<const char*>(content.data()), size) != size || !file.flush())
+        file.write(reinterpret_cast<const char*>(body.content.data()), size) != size ||
+        !file.flush())
         Fail(QStringLiteral("Cannot write the file %1.").arg(CurrentTarget));
     file.close();
     WriteLog(QStringLiteral("CreateFile::"), CurrentTarget);
@@ -319,7 +303,8 @@ void TInstaller::InstallFiles() {
     QFile dataPak(SourceFile("data.pak"));
     if (!dataPak.open(QIODevice::ReadOnly))
         Fail(QStringLiteral("Cannot open the package file data.pak."));
-    FileBuffers buffers;
+    // The next bodies decode while this one is mapped, asked about and written.
+    TBodyReader bodies(dataPak, Header.FilesCompressed == 1, CheckedBodies());
     // Nobody is there to answer in an unattended run: existing files are replaced.
     bool yesToAll = Header.Unattended == 1;
     bool noToAll = false;
@@ -340,8 +325,9 @@ void TInstaller::InstallFiles() {
                 noToAll = OverwriteAnswer == AnswerNoToAll;
                 yesToAll = OverwriteAnswer == AnswerYesToAll;
             }
+            const TBodyReader::Body body = bodies.Next();
             if (replace || !exists)
-                InstallOneFile(entry, host, dataPak, buffers);
+                InstallOneFile(host, body);
             SetProgress(double(i) / n * 90 + 5);
         }
         if (Terminated())
