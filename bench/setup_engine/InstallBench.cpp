@@ -1,9 +1,9 @@
 // Installing a package of 2,000 LZH-packed files (200 MB) against decoding the same bodies alone.
 // The install should be bound by the decoder, and its heap should stay within a few times the
 // largest file.
+#include "HeadlessWizard.h"
 #include "PackageWriter.h"
 #include "RootPlatform.h"
-#include "WizardLink.h"
 #include "lzh.h"
 #include "setup_installer.h"
 
@@ -91,28 +91,13 @@ BenchPackage& Package() {
     return package;
 }
 
-class QuietWizard : public setup::WizardLink {
+// Leaves the event loop of the run when the worker has finished.
+class QuietWizard : public setup::HeadlessWizard {
 public:
-    void ClearParts() override { parts.clear(); }
-    void AddPart(const QString& text) override { parts.append(text); }
-    int PartCount() const override { return static_cast<int>(parts.size()); }
-    QString PartText(int index) const override { return parts.at(index); }
-    bool IsPartChecked(int) const override { return true; }
-    void SetPartChecked(int, bool) override {}
-    bool IsCommonShortcutsChecked() const override { return false; }
-    void DisableCommonShortcuts() override {}
-    void UseTahomaFont() override {}
-    void SetProgressText(const QString&) override {}
-    void SetProgressPosition(int) override {}
-    void SetHeader(const QString&, const QString&) override {}
-    void SetErrorText(const QString&) override {}
-    void SetEndButtonCaption(const QString&) override {}
     void EnableEndSignal() override {
-        ended = true;
+        HeadlessWizard::EnableEndSignal();
         loop.quit();
     }
-    QStringList parts;
-    bool ended = false;
     QEventLoop loop;
 };
 

@@ -1,9 +1,9 @@
 // Loads arbitrary bytes as a package: a 4-byte little-endian length, that many bytes of
 // "setup.dat", and the rest as "data.pak". Loading must end in a package or a message, never a
 // crash, an out-of-bounds read or an unbounded allocation; placeholders of every text expand.
+#include "HeadlessWizard.h"
 #include "ModalSeam.h"
 #include "RootPlatform.h"
-#include "WizardLink.h"
 #include "setup_installer.h"
 
 #include <QDir>
@@ -30,26 +30,6 @@ public:
     int runModal(QDialog&) override { return 0; }
     void showHelp(const QString&, const QString&) override {}
     void beep() override {}
-};
-
-class NullWizard : public setup::WizardLink {
-public:
-    void ClearParts() override { parts.clear(); }
-    void AddPart(const QString& text) override { parts.append(text); }
-    int PartCount() const override { return static_cast<int>(parts.size()); }
-    QString PartText(int index) const override { return parts.at(index); }
-    bool IsPartChecked(int) const override { return true; }
-    void SetPartChecked(int, bool) override {}
-    bool IsCommonShortcutsChecked() const override { return false; }
-    void DisableCommonShortcuts() override {}
-    void UseTahomaFont() override {}
-    void SetProgressText(const QString&) override {}
-    void SetProgressPosition(int) override {}
-    void SetHeader(const QString&, const QString&) override {}
-    void SetErrorText(const QString&) override {}
-    void SetEndButtonCaption(const QString&) override {}
-    void EnableEndSignal() override {}
-    QStringList parts;
 };
 
 struct World {
@@ -93,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     WriteFile(world.package + "/setup.dat", data, split);
     WriteFile(world.package + "/data.pak", data + split, size - split);
 
-    NullWizard wizard;
+    setup::HeadlessWizard wizard;
     setup::TInstaller installer(wizard);
     installer.SourceDir = world.package + "/";
     if (!installer.LoadPackage())
