@@ -54,7 +54,7 @@ TBodyReader::~TBodyReader() {
 
 TBodyReader::Body TBodyReader::Next() {
     if (handedOut_ >= bodies_.size())
-        return Body{{}, Fault::NoData};
+        return Body{{}, Fault::NoData, nullptr};
     ++handedOut_;
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return !ready_.empty(); });
@@ -78,7 +78,11 @@ void TBodyReader::Run() {
                 return;
         }
         Body body;
-        body.fault = Read(location, body.content);
+        try {
+            body.fault = Read(location, body.content);
+        } catch (...) {
+            body.error = std::current_exception();
+        }
         {
             std::lock_guard lock(mutex_);
             readyBytes_ += body.content.capacity();

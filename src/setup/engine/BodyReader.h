@@ -11,6 +11,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <exception>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -29,6 +30,7 @@ public:
     struct Body {
         std::vector<std::uint8_t> content;
         Fault fault = Fault::None;
+        std::exception_ptr error; // what reading or decoding threw (no memory, say)
     };
 
     // From here on only the reader's thread uses `dataPak`, which must outlive the reader.

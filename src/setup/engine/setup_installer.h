@@ -154,7 +154,7 @@ private:
     void WriteLog(const QString& kind, const QString& argument);
     QString EnsureFolder(const QString& windowsFolder, bool logIt);
     std::vector<BodyLocation> CheckedBodies() const;
-    void CheckBody(TBodyReader::Fault fault) const;
+    void CheckBody(const TBodyReader::Body& body) const;
     void InstallOneFile(const QString& hostTarget, const TBodyReader::Body& body);
     void WriteRegistryValue(const RegistryEntry& entry, const QString& key, const QString& name);
     void CreateShortcutFor(ShortcutEntry& entry);

@@ -265,8 +265,10 @@ std::vector<BodyLocation> TInstaller::CheckedBodies() const {
     return bodies;
 }
 
-void TInstaller::CheckBody(TBodyReader::Fault fault) const {
-    switch (fault) {
+void TInstaller::CheckBody(const TBodyReader::Body& body) const {
+    if (body.error)
+        std::rethrow_exception(body.error);
+    switch (body.fault) {
     case TBodyReader::Fault::None:
         return;
     case TBodyReader::Fault::NoData:
@@ -279,7 +281,7 @@ void TInstaller::CheckBody(TBodyReader::Fault fault) const {
 }
 
 void TInstaller::InstallOneFile(const QString& hostTarget, const TBodyReader::Body& body) {
-    CheckBody(body.fault);
+    CheckBody(body);
     const QString folder = FolderOf(CurrentTarget);
     const QFileInfo target(hostTarget);
     if (!target.dir().exists()) {
