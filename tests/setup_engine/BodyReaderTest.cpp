@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+#include <utility>
+
 namespace {
 
 using setup::BodyLocation;
@@ -94,6 +97,33 @@ TEST(SetupBodyReader, AFaultStaysWithItsOwnBody) {
     const TBodyReader::Body hugeBody = reader.Next();
     EXPECT_EQ(hugeBody.fault, TBodyReader::Fault::Damaged);
     EXPECT_LT(hugeBody.content.capacity(), 1'000'000u);
+}
+
+// Reading throws once, as a read that runs out of memory would.
+class ThrowingOnceFile : public QFile {
+public:
+    using QFile::QFile;
+    bool thrown = false;
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override {
+        if (!std::exchange(thrown, true))
+            throw std::bad_alloc();
+        return QFile::readData(data, maxSize);
+    }
+};
+
+TEST(SetupBodyReader, WhatReadingThrowsReachesTheWorker) {
+    DataPak pak({Text(3000, 1), Text(3000, 2)}, true);
+    ThrowingOnceFile file(pak.file.fileName());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
+    TBodyReader reader(file, true, pak.locations);
+    const TBodyReader::Body first = reader.Next();
+    ASSERT_TRUE(first.error);
+    EXPECT_THROW(std::rethrow_exception(first.error), std::bad_alloc);
+    const TBodyReader::Body second = reader.Next();
+    EXPECT_FALSE(second.error);
+    EXPECT_EQ(AsString(second), Text(3000, 2));
 }
 
 TEST(SetupBodyReader, EndingEarlyNeitherHangsNorLeaks) {
