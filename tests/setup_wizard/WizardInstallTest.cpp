@@ -9,22 +9,26 @@ using namespace wizard_testing;
 namespace {
 
 // A package command that signals its start and then takes its time, so that a test can cancel
-// while the worker runs.
-struct SlowCommand {
-    QString marker;
-    std::string command;
-};
+// or close while the worker runs.
+class SetupWizardWorkerRunning : public SetupWizard {
+protected:
+    // Installs a package whose last step is that command; returns once the command has started.
+    void InstallUntilTheSlowCommandRuns() {
+        const QString marker = work.path() + "/started";
+        const QByteArray script = "#!/bin/sh\ntouch '" + marker.toUtf8() + "'\nsleep 1\n";
+        windows.writeFile("C:\\Tools\\slow.exe", script);
+        QFile::setPermissions(windows.host("C:\\Tools\\slow.exe"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        package_writer::Package p = BasicPackage();
+        p.runAfterCommands = {"C:\\Tools\\slow.exe"};
+        Start(p);
+        GoToComponents();
+        Next();
+        ASSERT_TRUE(WaitFor([&] { return QFile::exists(marker); }));
+    }
 
-SlowCommand PlaceSlowCommand(const platform_testing::TempWindows& windows, const QString& dir,
-                             int seconds) {
-    SlowCommand slow{dir + "/started", "C:\\Tools\\slow.exe"};
-    const QByteArray script = "#!/bin/sh\ntouch '" + slow.marker.toUtf8() + "'\nsleep " +
-                              QByteArray::number(seconds) + "\n";
-    windows.writeFile("C:\\Tools\\slow.exe", script);
-    QFile::setPermissions(windows.host("C:\\Tools\\slow.exe"),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return slow;
-}
+    QTemporaryDir work;
+};
 
 } // namespace
 
@@ -100,15 +104,8 @@ TEST_F(SetupWizard, RestartQuestionAnsweredYesAsksForARestart) {
     EXPECT_EQ(windows.platform().restartRequests(), 1);
 }
 
-TEST_F(SetupWizard, CancelDuringInstallAnsweredNoGoesOn) {
-    QTemporaryDir work;
-    const SlowCommand slow = PlaceSlowCommand(windows, work.path(), 1);
-    package_writer::Package p = BasicPackage();
-    p.runAfterCommands = {slow.command};
-    Start(p);
-    GoToComponents();
-    Next();
-    ASSERT_TRUE(WaitFor([&] { return QFile::exists(slow.marker); }));
+TEST_F(SetupWizardWorkerRunning, CancelDuringInstallAnsweredNoGoesOn) {
+    InstallUntilTheSlowCommandRuns();
     seam.expectMessage("Are you sure you want to cancel installation?", Answer::No);
     form->BEnd->click();
     EXPECT_FALSE(form->Closed());
@@ -117,15 +114,8 @@ TEST_F(SetupWizard, CancelDuringInstallAnsweredNoGoesOn) {
     EXPECT_EQ(form->installer().GetStatus(), setup::TInstaller::StatusCompleted);
 }
 
-TEST_F(SetupWizard, CancelDuringInstallAnsweredYesEndsTheWorkerAndCloses) {
-    QTemporaryDir work;
-    const SlowCommand slow = PlaceSlowCommand(windows, work.path(), 1);
-    package_writer::Package p = BasicPackage();
-    p.runAfterCommands = {slow.command};
-    Start(p);
-    GoToComponents();
-    Next();
-    ASSERT_TRUE(WaitFor([&] { return QFile::exists(slow.marker); }));
+TEST_F(SetupWizardWorkerRunning, CancelDuringInstallAnsweredYesEndsTheWorkerAndCloses) {
+    InstallUntilTheSlowCommandRuns();
     seam.expectMessage("Are you sure you want to cancel installation?", Answer::Yes);
     form->BEnd->click();
     // The wizard waited for the worker: it has ended and gave no end signal.
@@ -140,15 +130,8 @@ TEST_F(SetupWizard, CancelDuringInstallAnsweredYesEndsTheWorkerAndCloses) {
     EXPECT_TRUE(installedExists("C:\\Program Files\\Sample\\tvuninst.dat"));
 }
 
-TEST_F(SetupWizard, ClosingWhileTheWorkerRunsWaitsForIt) {
-    QTemporaryDir work;
-    const SlowCommand slow = PlaceSlowCommand(windows, work.path(), 1);
-    package_writer::Package p = BasicPackage();
-    p.runAfterCommands = {slow.command};
-    Start(p);
-    GoToComponents();
-    Next();
-    ASSERT_TRUE(WaitFor([&] { return QFile::exists(slow.marker); }));
+TEST_F(SetupWizardWorkerRunning, ClosingWhileTheWorkerRunsWaitsForIt) {
+    InstallUntilTheSlowCommandRuns();
     form.reset(); // the installer goes only after its worker
     EXPECT_TRUE(installedExists("C:\\Program Files\\Sample\\tvuninst.dat"));
 }
