@@ -1,8 +1,8 @@
 // Loads arbitrary bytes as a package: a 4-byte little-endian length, that many bytes of
 // "setup.dat", and the rest as "data.pak". Loading must end in a package or a message, never a
 // crash, an out-of-bounds read or an unbounded allocation; placeholders of every text expand.
+#include "../FuzzPackage.h"
 #include "HeadlessWizard.h"
-#include "ModalSeam.h"
 #include "RootPlatform.h"
 #include "setup_installer.h"
 
@@ -16,25 +16,9 @@
 
 namespace {
 
-class SilentSeam : public modal::Seam {
-public:
-    modal::Answer message(const modal::Message&) override { return modal::Answer::Ok; }
-    QString inputBox(const QString&, const QString&, const QString& value) override {
-        return value;
-    }
-    std::optional<QString> openFile(const modal::FileDialog&) override { return std::nullopt; }
-    std::optional<QString> saveFile(const modal::FileDialog&) override { return std::nullopt; }
-    std::optional<QString> browseFolder(const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    int runModal(QDialog&) override { return 0; }
-    void showHelp(const QString&, const QString&) override {}
-    void beep() override {}
-};
-
 struct World {
     QTemporaryDir dir;
-    SilentSeam seam;
+    fuzzing::SilentSeam seam;
     modal::ScopedSeam scopedSeam{seam};
     std::unique_ptr<winplatform::RootPlatform> platform;
     std::unique_ptr<winplatform::ScopedPlatform> scopedPlatform;
@@ -53,25 +37,11 @@ World& TheWorld() {
     return world;
 }
 
-void WriteFile(const QString& path, const std::uint8_t* data, std::size_t size) {
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        f.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     World& world = TheWorld();
-    std::uint32_t split = 0;
-    if (size >= 4) {
-        std::memcpy(&split, data, 4);
-        data += 4;
-        size -= 4;
-    }
-    split = static_cast<std::uint32_t>(std::min<std::size_t>(split, size));
-    WriteFile(world.package + "/setup.dat", data, split);
-    WriteFile(world.package + "/data.pak", data + split, size - split);
+    fuzzing::WritePackage(world.package, data, size);
 
     setup::HeadlessWizard wizard;
     setup::TInstaller installer(wizard);
