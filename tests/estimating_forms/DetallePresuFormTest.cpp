@@ -23,9 +23,9 @@ class BudgetDetails : public DocumentTest {
 protected:
     void SetUp() override {
         DocumentTest::SetUp();
-        TInsumo* item = AddPrimary(doc, "Lump sum", "Others", 100, "Gl.");
-        budget = AddCompoundType(doc, estimating::kSubKindBudget, "School");
-        AddLine(*budget, *item, 1);
+        TInsumo* item = addPrimary(doc, "Lump sum", "Others", 100, "Gl.");
+        budget = addCompoundType(doc, estimating::kSubKindBudget, "School");
+        addLine(*budget, *item, 1);
         budget->SetDescription("Line one\r\nLine two");
         budget->SetClient("Town");
         budget->SetPlacement("North");

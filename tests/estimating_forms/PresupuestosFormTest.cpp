@@ -77,7 +77,7 @@ TEST_F(BudgetList, EachShowingStartsAfresh) {
 TEST_F(BudgetList, EmptyListAcceptsNothingAndCancels) {
     TDocument onlyOne;
     Document = &onlyOne;
-    TInsumoCompuesto* single = AddCompoundType(onlyOne, estimating::kSubKindBudget, "Single");
+    TInsumoCompuesto* single = addCompoundType(onlyOne, estimating::kSubKindBudget, "Single");
     form.ExcludedBudget = single;
     form.FormShow();
     EXPECT_TRUE(Rows().isEmpty());
@@ -227,7 +227,7 @@ TEST_F(BudgetList, DeleteAnsweredNoLeavesEverything) {
 }
 
 TEST_F(BudgetList, DeleteRemovesTheBudgetAndEveryLineThatUsesIt) {
-    AddLine(*data->foundations, *data->shed, 3);
+    addLine(*data->foundations, *data->shed, 3);
     form.FormShow();
     Select(1);
     testing_support::ScriptedSeam seam;

@@ -4,6 +4,7 @@
 
 #include "Database.h"
 #include "Main.h"
+#include "SampleDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -17,42 +18,9 @@ using estimating::TInsumo;
 using estimating::TInsumoCompuesto;
 using estimating::TItem;
 
-inline TInsumo* AddPrimary(TDocument& doc, const std::string& name, const std::string& category,
-                           double price, const std::string& unit) {
-    auto primary = std::make_unique<estimating::TInsumoSimple>();
-    primary->SetKind(estimating::kKindPrimary);
-    primary->SetCode(doc.Primaries.NewCode(0, 0));
-    primary->SetName(name);
-    primary->SetCategory(category);
-    primary->SetPrice(price);
-    primary->SetUnit(unit);
-    return doc.Primaries.Add(std::move(primary));
-}
-
-inline TInsumoCompuesto* AddCompoundType(TDocument& doc, std::uint8_t subKind,
-                                         const std::string& name, const std::string& unit = "Gl.") {
-    auto input = std::make_unique<estimating::TPresupuesto>();
-    input->SetKind(estimating::kKindCompound);
-    input->SetSubKind(subKind);
-    estimating::TInsumos& collection = subKind == estimating::kSubKindCompound
-                                           ? static_cast<estimating::TInsumos&>(doc.Compounds)
-                                           : static_cast<estimating::TInsumos&>(doc.Budgets);
-    input->SetCode(collection.NewCode(estimating::kKindCompound, subKind));
-    input->SetName(name);
-    input->SetUnit(unit);
-    return collection.Add(std::move(input))->AsCompuesto();
-}
-
-inline TItem* AddLine(TInsumoCompuesto& holder, TInsumo& input, double quantity) {
-    TItem line;
-    line.Kind = input.Kind();
-    line.SubKind = input.SubKind();
-    line.Code = input.Code();
-    line.Name = input.Name();
-    line.Insumo = &input;
-    line.Quantity = quantity;
-    return holder.Items().Add(line);
-}
+using forms_testing::addCompoundType;
+using forms_testing::addLine;
+using forms_testing::addPrimary;
 
 // Cement S000001 (Materials 10/kg), Mason S000002 (Labor 20/h), Mixer S000003 (Equipment 5/h);
 // Concrete C000001 = Cement x3 + Mason x2 + Mixer x1 = 75.
@@ -60,24 +28,24 @@ inline TItem* AddLine(TInsumoCompuesto& holder, TInsumo& input, double quantity)
 // Shed P000003: Concrete x1.  Barn P000004: Shed x2.
 struct SampleBudgets {
     explicit SampleBudgets(TDocument& doc) {
-        cement = AddPrimary(doc, "Cement", "Materials", 10, "kg");
-        mason = AddPrimary(doc, "Mason", "Labor", 20, "h");
-        mixer = AddPrimary(doc, "Mixer", "Equipment", 5, "h");
-        concrete = AddCompoundType(doc, estimating::kSubKindCompound, "Concrete", "m3");
-        AddLine(*concrete, *cement, 3);
-        AddLine(*concrete, *mason, 2);
-        AddLine(*concrete, *mixer, 1);
-        house = AddCompoundType(doc, estimating::kSubKindBudget, "House");
-        foundations = AddCompoundType(doc, estimating::kSubKindDivision, "Foundations");
-        shed = AddCompoundType(doc, estimating::kSubKindBudget, "Shed");
-        barn = AddCompoundType(doc, estimating::kSubKindBudget, "Barn");
-        concreteLine = AddLine(*house, *concrete, 2.5);
-        foundationsLine = AddLine(*house, *foundations, 1);
-        AddLine(*foundations, *concrete, 4);
-        AddLine(*house, *mason, 10);
-        shedLine = AddLine(*house, *shed, 1);
-        AddLine(*shed, *concrete, 1);
-        AddLine(*barn, *shed, 2);
+        cement = addPrimary(doc, "Cement", "Materials", 10, "kg");
+        mason = addPrimary(doc, "Mason", "Labor", 20, "h");
+        mixer = addPrimary(doc, "Mixer", "Equipment", 5, "h");
+        concrete = addCompoundType(doc, estimating::kSubKindCompound, "Concrete", "m3");
+        addLine(*concrete, *cement, 3);
+        addLine(*concrete, *mason, 2);
+        addLine(*concrete, *mixer, 1);
+        house = addCompoundType(doc, estimating::kSubKindBudget, "House");
+        foundations = addCompoundType(doc, estimating::kSubKindDivision, "Foundations");
+        shed = addCompoundType(doc, estimating::kSubKindBudget, "Shed");
+        barn = addCompoundType(doc, estimating::kSubKindBudget, "Barn");
+        concreteLine = addLine(*house, *concrete, 2.5);
+        foundationsLine = addLine(*house, *foundations, 1);
+        addLine(*foundations, *concrete, 4);
+        addLine(*house, *mason, 10);
+        shedLine = addLine(*house, *shed, 1);
+        addLine(*shed, *concrete, 1);
+        addLine(*barn, *shed, 2);
         doc.Saved = 1;
     }
     TInsumo* cement;

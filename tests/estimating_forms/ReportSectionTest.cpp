@@ -187,8 +187,8 @@ TEST_F(ReportSection, BreakdownModeNamesItsFilter) {
 }
 
 TEST_F(ReportSection, EmptyDivisionGivesRulesAroundOneBlankRow) {
-    TInsumoCompuesto* empty = AddCompoundType(doc, estimating::kSubKindDivision, "Empty");
-    TItem* line = AddLine(*data->house, *empty, 1);
+    TInsumoCompuesto* empty = addCompoundType(doc, estimating::kSubKindDivision, "Empty");
+    TItem* line = addLine(*data->house, *empty, 1);
     const TReportGrid grid = {kTitles, {"", "", "", "", "", "", ""}};
     const QStringList lines = BuildReportSection(Selected(empty, line), grid, kDate);
     const QStringList table = lines.mid(11);

@@ -41,7 +41,7 @@ protected:
     }
     TInsumoCompuesto* AddCompound(const std::string& name, const std::string& category,
                                   const std::string& subcategory) {
-        TInsumoCompuesto* compound = AddCompoundType(doc, estimating::kSubKindCompound, name, "m2");
+        TInsumoCompuesto* compound = addCompoundType(doc, estimating::kSubKindCompound, name, "m2");
         compound->SetCategory(category);
         compound->SetSubcategory(subcategory);
         return compound;

@@ -30,7 +30,7 @@ inline TInsumo* addPrimary(TDocument& doc, const std::string& name, const std::s
 }
 
 inline TInsumoCompuesto* addCompoundType(TDocument& doc, std::uint8_t subKind,
-                                         const std::string& name, const std::string& unit) {
+                                         const std::string& name, const std::string& unit = "Gl.") {
     std::unique_ptr<TInsumoCompuesto> c;
     if (subKind == 1)
         c = std::make_unique<TInsumoCompuesto>();

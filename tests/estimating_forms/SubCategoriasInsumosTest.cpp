@@ -35,7 +35,7 @@ protected:
                                            std::make_unique<estimating::TSubcategoria>(name, type));
     }
     TInsumo* AddFiled(const std::string& name, const std::string& type, const std::string& sub) {
-        TInsumo* primary = AddPrimary(doc, name, type, 1, "u");
+        TInsumo* primary = addPrimary(doc, name, type, 1, "u");
         primary->SetSubcategory(sub);
         return primary;
     }

@@ -24,10 +24,10 @@ protected:
         DocumentTest::SetUp();
         for (const char* unit : {"m3", "kg", "h", "Gl."})
             doc.Units.Add(unit);
-        cement = AddPrimary(doc, "Cement", "Materials", 10, "kg");
-        sand = AddPrimary(doc, "Sand", "Materials", 3, "m3");
-        concrete = AddCompoundType(doc, estimating::kSubKindCompound, "Concrete", "m3");
-        house = AddCompoundType(doc, estimating::kSubKindBudget, "House", "m3");
+        cement = addPrimary(doc, "Cement", "Materials", 10, "kg");
+        sand = addPrimary(doc, "Sand", "Materials", 3, "m3");
+        concrete = addCompoundType(doc, estimating::kSubKindCompound, "Concrete", "m3");
+        house = addCompoundType(doc, estimating::kSubKindBudget, "House", "m3");
         doc.Saved = 1;
         form = std::make_unique<TUnidadesForm>();
     }
