@@ -441,7 +441,8 @@ TInsumoCompuesto::TInsumoCompuesto() {
 
 TInsumoCompuesto::~TInsumoCompuesto() = default;
 
-bool TInsumoCompuesto::UsesCode(const std::string& code) const {
+// Walks the lines `follows` lets through, each compound once (a cycle ends the walk there).
+bool TInsumoCompuesto::Reaches(const std::string& code, bool (*follows)(const TItem&)) const {
     if (Code() == code) {
         return true;
     }
@@ -451,7 +452,7 @@ bool TInsumoCompuesto::UsesCode(const std::string& code) const {
         const TInsumoCompuesto* input = pending.back();
         pending.pop_back();
         for (const auto& line : input->Items().List()) {
-            if (line->Kind != kKindCompound || line->Insumo == nullptr) {
+            if (!follows(*line) || line->Insumo == nullptr) {
                 continue;
             }
             if (line->Code == code || line->Insumo->Code() == code) {
@@ -464,6 +465,10 @@ bool TInsumoCompuesto::UsesCode(const std::string& code) const {
         }
     }
     return false;
+}
+
+bool TInsumoCompuesto::UsesCode(const std::string& code) const {
+    return Reaches(code, [](const TItem& line) { return line.Kind == kKindCompound; });
 }
 
 double TInsumoCompuesto::ComputePrice() {
@@ -488,30 +493,9 @@ double TInsumoCompuesto::ComputePrice() {
 }
 
 bool TInsumoCompuesto::ContainsBudget(const std::string& code) const {
-    if (Code() == code) {
-        return true;
-    }
-    std::unordered_set<const TInsumoCompuesto*> visited{this};
-    std::vector<const TInsumoCompuesto*> pending{this};
-    while (!pending.empty()) {
-        const TInsumoCompuesto* input = pending.back();
-        pending.pop_back();
-        for (const auto& line : input->Items().List()) {
-            const bool budgetLine =
-                line->SubKind == kSubKindBudget || line->SubKind == kSubKindDivision;
-            if (!budgetLine || line->Insumo == nullptr) {
-                continue;
-            }
-            if (line->Code == code || line->Insumo->Code() == code) {
-                return true;
-            }
-            const TInsumoCompuesto* sub = line->Insumo->AsCompuesto();
-            if (sub != nullptr && visited.insert(sub).second) {
-                pending.push_back(sub);
-            }
-        }
-    }
-    return false;
+    return Reaches(code, [](const TItem& line) {
+        return line.SubKind == kSubKindBudget || line.SubKind == kSubKindDivision;
+    });
 }
 
 void TInsumoCompuesto::Transfer(TArchive& archive) {

@@ -241,6 +241,8 @@ public:
     void Transfer(TArchive& archive) override;
 
 private:
+    bool Reaches(const std::string& code, bool (*follows)(const TItem&)) const;
+
     TItems items_; // owned lines
     std::array<double, kCostTypeCount> costAmounts_{};
     double generalCostsRate_ = 0.0;
