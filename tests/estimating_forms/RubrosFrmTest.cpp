@@ -2,6 +2,7 @@
 // categories and subcategories reach the compounds.
 
 #include "RubrosFrm.h"
+#include "ListTexts.h"
 #include "PresupuestosTestData.h"
 #include "ScriptedSeam.h"
 
@@ -46,14 +47,8 @@ protected:
         compound->SetSubcategory(subcategory);
         return compound;
     }
-    static QStringList Rows(const QListWidget& list) {
-        QStringList rows;
-        for (int i = 0; i < list.count(); ++i)
-            rows << list.item(i)->text();
-        return rows;
-    }
-    QStringList Categories() const { return Rows(*form->lbRubros); }
-    QStringList Subcategories() const { return Rows(*form->lbSubrubros); }
+    QStringList Categories() const { return forms_testing::Texts(*form->lbRubros); }
+    QStringList Subcategories() const { return forms_testing::Texts(*form->lbSubrubros); }
     static void Select(QListWidget& list, const QString& text) {
         const auto found = list.findItems(text, Qt::MatchExactly);
         ASSERT_FALSE(found.isEmpty()) << text.toStdString();
@@ -158,8 +153,8 @@ TEST_F(CompoundCategories, CommandsWithoutASelectionAskNothing) {
     doc.CompoundCategories.Clear();
     doc.CompoundSubcategories.Clear();
     TRubrosForm empty;
-    EXPECT_TRUE(Rows(*empty.lbRubros).isEmpty());
-    EXPECT_TRUE(Rows(*empty.lbSubrubros).isEmpty());
+    EXPECT_TRUE(forms_testing::Texts(*empty.lbRubros).isEmpty());
+    EXPECT_TRUE(forms_testing::Texts(*empty.lbSubrubros).isEmpty());
     testing_support::ScriptedSeam seam;
     empty.btnDeleteClick();
     empty.btnUpdateClick();
@@ -170,7 +165,7 @@ TEST_F(CompoundCategories, CommandsWithoutASelectionAskNothing) {
     // A new category is listed but not selected.
     seam.expectInput("New category\nType a name.", QString("Stairs"));
     empty.btnAddClick();
-    EXPECT_EQ(Rows(*empty.lbRubros), QStringList({"Stairs"}));
+    EXPECT_EQ(forms_testing::Texts(*empty.lbRubros), QStringList({"Stairs"}));
     EXPECT_EQ(empty.lbRubros->currentRow(), -1);
     EXPECT_EQ(doc.Saved, 0);
     ASSERT_EQ(doc.CompoundCategories.Count(), 1);

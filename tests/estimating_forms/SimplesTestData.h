@@ -4,6 +4,7 @@
 
 #include "Componentes.h"
 #include "Database.h"
+#include "ListTexts.h"
 #include "Main.h"
 #include "MyUtils.h"
 #include "ObravelApp.h"
@@ -40,12 +41,7 @@ inline TInsumo* AddPrimary(TDocument& doc, const std::string& name, const std::s
     return doc.Primaries.Add(std::move(primary));
 }
 
-inline QStringList Texts(const QListWidget& list) {
-    QStringList texts;
-    for (int i = 0; i < list.count(); ++i)
-        texts << list.item(i)->text();
-    return texts;
-}
+using forms_testing::Texts;
 
 // The global document and the cost-type names as the program sets them at start.
 class CatalogueTest : public ::testing::Test {

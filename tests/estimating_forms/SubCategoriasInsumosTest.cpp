@@ -2,6 +2,7 @@
 // and deleting subcategories reach the primaries.
 
 #include "SubCategoriasInsumos.h"
+#include "ListTexts.h"
 #include "PresupuestosTestData.h"
 #include "ScriptedSeam.h"
 
@@ -39,13 +40,7 @@ protected:
         primary->SetSubcategory(sub);
         return primary;
     }
-    static QStringList Rows(const QListWidget& list) {
-        QStringList rows;
-        for (int i = 0; i < list.count(); ++i)
-            rows << list.item(i)->text();
-        return rows;
-    }
-    QStringList Shown() const { return Rows(*form->lbSubcategorias); }
+    QStringList Shown() const { return forms_testing::Texts(*form->lbSubcategorias); }
     void ChooseType(int row) { form->lbCategorias->setCurrentRow(row); }
     void Select(const QString& text) {
         const auto found = form->lbSubcategorias->findItems(text, Qt::MatchExactly);
@@ -73,7 +68,7 @@ protected:
 TEST_F(PrimarySubcategories, OpensOnMaterialsWithTheCostTypesInTheirOrder) {
     EXPECT_EQ(form->windowTitle(), "Primaries' subcategories");
     EXPECT_EQ(form->size(), QSize(417, 378));
-    EXPECT_EQ(Rows(*form->lbCategorias),
+    EXPECT_EQ(forms_testing::Texts(*form->lbCategorias),
               QStringList({"Materials", "Labor", "Equipment", "Subcontracts", "Others"}));
     EXPECT_EQ(form->lbCategorias->currentRow(), 0);
     EXPECT_TRUE(form->lbCategorias->item(0)->isSelected());
