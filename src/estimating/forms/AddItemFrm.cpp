@@ -52,12 +52,8 @@ TAddSimpleForm::TAddSimpleForm(QWidget* parent) : QDialog(parent) {
     cboSimples = dropDownList(this, "cboSimples");
     edtCantidad = new QLineEdit(this);
     edtCantidad->setObjectName(QStringLiteral("edtCantidad"));
-    btnAccept = new QPushButton(QStringLiteral("Accept"), this);
-    btnAccept->setObjectName(QStringLiteral("btnAccept"));
-    btnAccept->setAutoDefault(false);
-    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    btnCancel->setAutoDefault(false);
+    btnAccept = NamedButton(this, "btnAccept", QStringLiteral("Accept"));
+    btnCancel = NamedButton(this, "btnCancel", QStringLiteral("Cancel"));
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel(QStringLiteral("Category"), this), 0, 0);

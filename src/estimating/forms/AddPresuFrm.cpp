@@ -32,12 +32,8 @@ TAddPresuForm::TAddPresuForm(QWidget* parent) : QDialog(parent) {
     auto* quantityLabel = new QLabel(QStringLiteral("Quantity"), this);
     edtCant = new QLineEdit(this);
     edtCant->setObjectName(QStringLiteral("edtCant"));
-    btnAccept = new QPushButton(QStringLiteral("Accept"), this);
-    btnAccept->setObjectName(QStringLiteral("btnAccept"));
-    btnAccept->setAutoDefault(false);
-    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    btnCancel->setAutoDefault(false);
+    btnAccept = NamedButton(this, "btnAccept", QStringLiteral("Accept"));
+    btnCancel = NamedButton(this, "btnCancel", QStringLiteral("Cancel"));
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(listLabel, 0, 0, 1, 2);

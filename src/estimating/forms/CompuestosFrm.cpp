@@ -78,12 +78,6 @@ template <class Widget> Widget* named(Widget* widget, const char* name) {
     return widget;
 }
 
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption) {
-    auto* button = named(new QPushButton(caption, parent), name);
-    button->setAutoDefault(false);
-    return button;
-}
-
 // A right-aligned figure in a fixed-pitch font.
 QLabel* figureBox(QWidget* parent, const char* name) {
     auto* box = named(new QLabel(parent), name);
@@ -235,14 +229,14 @@ void TCompuestosForm::CreateBrowseControls() {
     cboSubrubros = dropDownList(this, "cboSubrubros");
     cboCompuestos = dropDownList(this, "cboCompuestos");
     cboCompuestos->setMinimumWidth(320);
-    btnRubros = makeButton(this, "btnRubros", QStringLiteral("Edit categories"));
+    btnRubros = NamedButton(this, "btnRubros", QStringLiteral("Edit categories"));
 }
 
 void TCompuestosForm::CreateHeaderControls() {
     edtCodigo = named(new QLineEdit(this), "edtCodigo");
     edtNombre = named(new QLineEdit(this), "edtNombre");
     cboUnidad = dropDownList(this, "cboUnidad");
-    btnUnidades = makeButton(this, "btnUnidades", QStringLiteral("Units form"));
+    btnUnidades = NamedButton(this, "btnUnidades", QStringLiteral("Units form"));
     cboRubro = dropDownList(this, "cboRubro");
     cboSubrubro = dropDownList(this, "cboSubrubro");
     edtDescripcion = named(new QPlainTextEdit(this), "edtDescripcion");
@@ -253,12 +247,12 @@ void TCompuestosForm::CreateHeaderControls() {
     QFont bold = stPU->font();
     bold.setBold(true);
     stPU->setFont(bold);
-    btnClonar = makeButton(this, "btnClonar", QStringLiteral("Duplicate compound"));
-    btnNew = makeButton(this, "btnNew", QStringLiteral("New"));
-    btnUpdate = makeButton(this, "btnUpdate", QStringLiteral("Edit"));
-    btnDelete = makeButton(this, "btnDelete", QStringLiteral("Delete"));
-    btnAccept = makeButton(this, "btnAccept", QStringLiteral("Accept"));
-    btnCancel = makeButton(this, "btnCancel", QStringLiteral("Cancel"));
+    btnClonar = NamedButton(this, "btnClonar", QStringLiteral("Duplicate compound"));
+    btnNew = NamedButton(this, "btnNew", QStringLiteral("New"));
+    btnUpdate = NamedButton(this, "btnUpdate", QStringLiteral("Edit"));
+    btnDelete = NamedButton(this, "btnDelete", QStringLiteral("Delete"));
+    btnAccept = NamedButton(this, "btnAccept", QStringLiteral("Accept"));
+    btnCancel = NamedButton(this, "btnCancel", QStringLiteral("Cancel"));
 }
 
 void TCompuestosForm::CreateSplitControls() {
@@ -292,13 +286,13 @@ void TCompuestosForm::CreateGridControls() {
     gridItems->setSelectionMode(QAbstractItemView::SingleSelection);
     gridItems->setSelectionBehavior(QAbstractItemView::SelectItems);
     gridItems->setMinimumHeight(180);
-    btnAddComp = makeButton(this, "btnAddComp", QStringLiteral("Add comp."));
-    btnAddSimple = makeButton(this, "btnAddSimple", QStringLiteral("Add primary"));
-    btnEditCant = makeButton(this, "btnEditCant", QStringLiteral("Modify qtty"));
-    btnDelComp = makeButton(this, "btnDelComp", QStringLiteral("Delete comp."));
-    btnSimples = makeButton(this, "btnSimples", QStringLiteral("Primaries"));
-    btnSave = makeButton(this, "btnSave", QStringLiteral("Save"));
-    btnClose = makeButton(this, "btnClose", QStringLiteral("Close"));
+    btnAddComp = NamedButton(this, "btnAddComp", QStringLiteral("Add comp."));
+    btnAddSimple = NamedButton(this, "btnAddSimple", QStringLiteral("Add primary"));
+    btnEditCant = NamedButton(this, "btnEditCant", QStringLiteral("Modify qtty"));
+    btnDelComp = NamedButton(this, "btnDelComp", QStringLiteral("Delete comp."));
+    btnSimples = NamedButton(this, "btnSimples", QStringLiteral("Primaries"));
+    btnSave = NamedButton(this, "btnSave", QStringLiteral("Save"));
+    btnClose = NamedButton(this, "btnClose", QStringLiteral("Close"));
 }
 
 QLayout* TCompuestosForm::BrowseLayout() {

@@ -111,15 +111,9 @@ TDetallePresuForm::TDetallePresuForm(QWidget* parent) : QDialog(parent) {
         box->installEventFilter(this);
     }
 
-    auto makeButton = [this, named](const char* name, const QString& caption) {
-        auto* button = new QPushButton(caption, this);
-        named(button, name);
-        button->setAutoDefault(false);
-        return button;
-    };
-    btnAccept = makeButton("btnAccept", QStringLiteral("Update"));
-    btnCancel = makeButton("btnCancel", QStringLiteral("Close"));
-    btnSave = makeButton("btnSave", QStringLiteral("Save"));
+    btnAccept = NamedButton(this, "btnAccept", QStringLiteral("Update"));
+    btnCancel = NamedButton(this, "btnCancel", QStringLiteral("Close"));
+    btnSave = NamedButton(this, "btnSave", QStringLiteral("Save"));
 
     auto* grid = new QGridLayout;
     auto addRow = [this, grid](int row, const QString& caption, QWidget* control,

@@ -505,6 +505,13 @@ void CentreOnScreen(QWidget& form) {
         form.move(screen->availableGeometry().center() - form.rect().center());
 }
 
+QPushButton* NamedButton(QWidget* parent, const char* name, const QString& caption) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
 void SaveDocumentFromDialog(const std::function<void()>& followSaved) {
     try {
         if (Document->FileName().empty() && MainForm)

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+class QPushButton;
 class QAction;
 class QLabel;
 class QMenu;
@@ -58,6 +59,9 @@ void SaveDocumentFromDialog(const std::function<void()>& followSaved);
 
 // Places a window in the middle of the screen, as the forms open.
 void CentreOnScreen(QWidget& form);
+
+// A push button with its object name that never takes Enter as the dialog's default.
+QPushButton* NamedButton(QWidget* parent, const char* name, const QString& caption);
 
 // Runs a catalogue dialog modally while its global points at it.
 template <class Form> void RunHeldInGlobal(Form*& global, QWidget* owner) {

@@ -91,12 +91,8 @@ void TModificarPreciosForm::BuildControls() {
     panelLayout->addWidget(percentLabel, 1, 0);
     panelLayout->addWidget(edtPorcent, 1, 1);
 
-    btnAccept = new QPushButton(QStringLiteral("Accept"), this);
-    btnAccept->setObjectName(QStringLiteral("btnAccept"));
-    btnAccept->setAutoDefault(false);
-    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    btnCancel->setAutoDefault(false);
+    btnAccept = NamedButton(this, "btnAccept", QStringLiteral("Accept"));
+    btnCancel = NamedButton(this, "btnCancel", QStringLiteral("Cancel"));
     auto* commands = new QVBoxLayout;
     commands->addWidget(btnAccept);
     commands->addWidget(btnCancel);

@@ -64,17 +64,11 @@ TPresupuestosForm::TPresupuestosForm(QWidget* parent) : QDialog(parent) {
     cboPresupuestos->setSelectionMode(QAbstractItemView::SingleSelection);
     cboPresupuestos->setSortingEnabled(false);
 
-    auto makeButton = [this](const char* name, const QString& caption) {
-        auto* button = new QPushButton(caption, this);
-        button->setObjectName(QLatin1String(name));
-        button->setAutoDefault(false);
-        return button;
-    };
-    btnAdd = makeButton("btnAdd", QStringLiteral("New"));
-    btnRename = makeButton("btnRename", QStringLiteral("Rename"));
-    btnDelete = makeButton("btnDelete", QStringLiteral("Delete"));
-    btnAccept = makeButton("btnAccept", QStringLiteral("Accept"));
-    btnCancel = makeButton("btnCancel", QStringLiteral("Cancel"));
+    btnAdd = NamedButton(this, "btnAdd", QStringLiteral("New"));
+    btnRename = NamedButton(this, "btnRename", QStringLiteral("Rename"));
+    btnDelete = NamedButton(this, "btnDelete", QStringLiteral("Delete"));
+    btnAccept = NamedButton(this, "btnAccept", QStringLiteral("Accept"));
+    btnCancel = NamedButton(this, "btnCancel", QStringLiteral("Cancel"));
 
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(btnAdd);

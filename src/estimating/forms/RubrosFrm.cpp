@@ -73,9 +73,7 @@ TRubrosForm::TRubrosForm(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("RubrosForm"));
     setWindowTitle(QStringLiteral("Compound's categories"));
     auto makeButton = [this](const char* name, const QString& caption, int width) {
-        auto* button = new QPushButton(caption, this);
-        button->setObjectName(QLatin1String(name));
-        button->setAutoDefault(false);
+        auto* button = NamedButton(this, name, caption);
         button->setMinimumWidth(width);
         button->setFixedHeight(25);
         return button;

@@ -67,13 +67,6 @@ QString priceText(double price) {
     return q(estimating::FormatFixed(price, 16, 2));
 }
 
-QPushButton* makeButton(QWidget* owner, const char* name, const QString& caption) {
-    auto* button = new QPushButton(caption, owner);
-    button->setObjectName(QLatin1String(name));
-    button->setAutoDefault(false);
-    return button;
-}
-
 QLabel* makeLabel(QWidget* owner, const QString& caption, QWidget* buddy) {
     auto* label = new QLabel(caption, owner);
     label->setBuddy(buddy);
@@ -123,8 +116,8 @@ void TSimplesForm::BuildControls() {
         list->setSelectionMode(QAbstractItemView::SingleSelection);
         list->setSortingEnabled(false); // kept sorted ignoring case by InsertSorted
     }
-    btnOpenSubcat = makeButton(this, "btnOpenSubcat", QStringLiteral("Edit subcategory"));
-    btnModificarPrecios = makeButton(this, "btnModificarPrecios", QStringLiteral("Modify prices"));
+    btnOpenSubcat = NamedButton(this, "btnOpenSubcat", QStringLiteral("Edit subcategory"));
+    btnModificarPrecios = NamedButton(this, "btnModificarPrecios", QStringLiteral("Modify prices"));
 
     auto* left = new QVBoxLayout;
     left->addWidget(makeLabel(this, QStringLiteral("Categories :"), lbCategorias));
@@ -149,7 +142,7 @@ void TSimplesForm::BuildControls() {
     edtNombre->setObjectName(QStringLiteral("edtNombre"));
     cboUnidad = new QComboBox(panel);
     cboUnidad->setObjectName(QStringLiteral("cboUnidad"));
-    btnUnidades = makeButton(panel, "btnUnidades", QStringLiteral("Units form"));
+    btnUnidades = NamedButton(panel, "btnUnidades", QStringLiteral("Units form"));
     edtPU = new QLineEdit(panel);
     edtPU->setObjectName(QStringLiteral("edtPU"));
     QFont bold = edtPU->font();
@@ -166,13 +159,13 @@ void TSimplesForm::BuildControls() {
     edtDescripcion = new QPlainTextEdit(panel);
     edtDescripcion->setObjectName(QStringLiteral("edtDescripcion"));
 
-    btnAdd = makeButton(panel, "btnAdd", QStringLiteral("New"));
-    btnUpdate = makeButton(panel, "btnUpdate", QStringLiteral("Edit"));
-    btnDelete = makeButton(panel, "btnDelete", QStringLiteral("Delete"));
-    btnAccept = makeButton(panel, "btnAccept", QStringLiteral("Accept"));
-    btnCancel = makeButton(panel, "btnCancel", QStringLiteral("Cancel"));
-    btnSave = makeButton(panel, "btnSave", QStringLiteral("Save"));
-    btnClose = makeButton(panel, "btnClose", QStringLiteral("Close"));
+    btnAdd = NamedButton(panel, "btnAdd", QStringLiteral("New"));
+    btnUpdate = NamedButton(panel, "btnUpdate", QStringLiteral("Edit"));
+    btnDelete = NamedButton(panel, "btnDelete", QStringLiteral("Delete"));
+    btnAccept = NamedButton(panel, "btnAccept", QStringLiteral("Accept"));
+    btnCancel = NamedButton(panel, "btnCancel", QStringLiteral("Cancel"));
+    btnSave = NamedButton(panel, "btnSave", QStringLiteral("Save"));
+    btnClose = NamedButton(panel, "btnClose", QStringLiteral("Close"));
 
     auto* fields = new QGridLayout;
     int row = 0;

@@ -80,9 +80,7 @@ TSubcategoriasSimplesForm::TSubcategoriasSimplesForm(QWidget* parent) : QDialog(
         return list;
     };
     auto makeButton = [this](const char* name, const QString& caption, int top) {
-        auto* button = new QPushButton(caption, this);
-        button->setObjectName(QLatin1String(name));
-        button->setAutoDefault(false);
+        auto* button = NamedButton(this, name, caption);
         button->setGeometry(312, top, 97, 25);
         return button;
     };

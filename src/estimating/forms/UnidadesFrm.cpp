@@ -63,9 +63,7 @@ TUnidadesForm::TUnidadesForm(QWidget* parent) : QDialog(parent) {
 
     auto makeButton = [this](const char* name, const QString& caption,
                              QStyle::StandardPixmap icon = QStyle::SP_CustomBase) {
-        auto* button = new QPushButton(caption, this);
-        button->setObjectName(QLatin1String(name));
-        button->setAutoDefault(false);
+        auto* button = NamedButton(this, name, caption);
         if (icon != QStyle::SP_CustomBase)
             button->setIcon(style()->standardIcon(icon));
         return button;
