@@ -1,5 +1,6 @@
 #include "AddPresuFrm.h"
 
+#include "DialogKit.h"
 #include "Componentes.h"
 #include "Database.h"
 #include "Main.h"

@@ -1,6 +1,7 @@
 #include "CompuestosFrm.h"
 
 #include "AddItemFrm.h"
+#include "DialogKit.h"
 #include "Componentes.h"
 #include "Database.h"
 #include "Main.h"
@@ -1127,7 +1128,7 @@ void TCompuestosForm::OpenUnidadesEditor() {
 }
 
 void TCompuestosForm::btnSaveClick() {
-    SaveDocumentFromDialog([this] { UpdateSaveButton(); });
+    SaveDocumentFromDialog(*Document, [this] { UpdateSaveButton(); });
 }
 
 void TCompuestosForm::btnCloseClick() {

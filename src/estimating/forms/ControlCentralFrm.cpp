@@ -1,5 +1,6 @@
 #include "ControlCentralFrm.h"
 
+#include "DialogKit.h"
 #include "Database.h"
 #include "Main.h"
 #include "ModalSeam.h"

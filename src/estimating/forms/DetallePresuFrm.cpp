@@ -1,5 +1,6 @@
 #include "DetallePresuFrm.h"
 
+#include "DialogKit.h"
 #include "Componentes.h"
 #include "Database.h"
 #include "Main.h"
@@ -288,5 +289,5 @@ void TDetallePresuForm::btnCancelClick() {
 }
 
 void TDetallePresuForm::btnSaveClick() {
-    SaveDocumentFromDialog([this] { UpdateSaveButton(); });
+    SaveDocumentFromDialog(*Document, [this] { UpdateSaveButton(); });
 }

@@ -137,9 +137,11 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     BuildClientArea();
     ConnectHandlers();
     FormCreate();
+    SetDialogSaveAs([this] { FileSave(); });
 }
 
 TMainForm::~TMainForm() {
+    SetDialogSaveAs(nullptr);
     FormDestroy();
 }
 
@@ -498,31 +500,6 @@ void TMainForm::FileOpen() {
             OpenPresupuestosClick();
     });
     UpdateSaveButton();
-}
-
-void CentreOnScreen(QWidget& form) {
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        form.move(screen->availableGeometry().center() - form.rect().center());
-}
-
-QPushButton* NamedButton(QWidget* parent, const char* name, const QString& caption) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setAutoDefault(false);
-    return button;
-}
-
-void SaveDocumentFromDialog(const std::function<void()>& followSaved) {
-    try {
-        if (Document->FileName().empty() && MainForm)
-            MainForm->FileSave();
-        else
-            Document->Save();
-    } catch (...) {
-        followSaved();
-        throw;
-    }
-    followSaved();
 }
 
 void TMainForm::FileSave() {

@@ -2,6 +2,7 @@
 // The main window of the estimator: file commands, the budget tree, the detail panel and the
 // item grid of the budget shown. Other windows reach it through the global MainForm.
 
+#include "DialogKit.h"
 #include "ModalSeam.h"
 #include "ReportFrm.h"
 
@@ -51,28 +52,6 @@ extern QStringList* CostTypeNames;
 
 // The application's title ("Obravel"), shown in the main window's caption.
 QString ApplicationTitle();
-
-// Save from an editing dialog. A database without a file name (one whose file could not be read
-// whole) goes through Save As instead of being written back silently. `followSaved` brings the
-// dialog's Save button in line with the saved flag afterwards, also when saving fails.
-void SaveDocumentFromDialog(const std::function<void()>& followSaved);
-
-// Places a window in the middle of the screen, as the forms open.
-void CentreOnScreen(QWidget& form);
-
-// A push button with its object name that never takes Enter as the dialog's default.
-QPushButton* NamedButton(QWidget* parent, const char* name, const QString& caption);
-
-// Runs a catalogue dialog modally while its global points at it.
-template <class Form> void RunHeldInGlobal(Form*& global, QWidget* owner) {
-    Form form(owner);
-    global = &form;
-    struct Forget {
-        Form*& held;
-        ~Forget() { held = nullptr; }
-    } forget{global};
-    modal::seam().runModal(form);
-}
 
 // A node of the budget tree: the line it shows (not owned) and whether it can hold lines.
 class TTreeNode : public QTreeWidgetItem {

@@ -3,6 +3,7 @@
 #include "AboutFrm.h"
 #include "AppHelp.h"
 #include "DebugFrm.h"
+#include "DialogKit.h"
 #include "Main.h"
 #include "ReportFrm.h"
 

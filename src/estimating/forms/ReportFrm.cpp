@@ -1,6 +1,6 @@
 #include "ReportFrm.h"
 
-#include "Main.h"
+#include "DialogKit.h"
 
 #include "Componentes.h"
 #include "ModalSeam.h"

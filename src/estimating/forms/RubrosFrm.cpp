@@ -1,5 +1,6 @@
 #include "RubrosFrm.h"
 
+#include "DialogKit.h"
 #include "Database.h"
 #include "Main.h"
 #include "ModalSeam.h"
@@ -335,7 +336,7 @@ void TRubrosForm::btnUpdateSubClick() {
 }
 
 void TRubrosForm::btnSaveClick() {
-    SaveDocumentFromDialog([this] { UpdateSaveButton(); });
+    SaveDocumentFromDialog(*Document, [this] { UpdateSaveButton(); });
 }
 
 void TRubrosForm::btnCloseClick() {

@@ -1,6 +1,6 @@
 #include "SelectItemFrm.h"
 
-#include "Main.h"
+#include "DialogKit.h"
 #include "ModalSeam.h"
 
 #include <QGroupBox>

@@ -1,5 +1,6 @@
 #include "SimplesFrm.h"
 
+#include "DialogKit.h"
 #include "Componentes.h"
 #include "Database.h"
 #include "Main.h"
@@ -587,7 +588,7 @@ void TSimplesForm::btnDeleteClick() {
 }
 
 void TSimplesForm::btnSaveClick() {
-    SaveDocumentFromDialog([this] { UpdateSaveButton(); });
+    SaveDocumentFromDialog(*Document, [this] { UpdateSaveButton(); });
 }
 
 void TSimplesForm::btnCloseClick() {

@@ -1,5 +1,6 @@
 #include "SubCategoriasInsumos.h"
 
+#include "DialogKit.h"
 #include "Database.h"
 #include "Main.h"
 #include "ModalSeam.h"
@@ -217,7 +218,7 @@ void TSubcategoriasSimplesForm::btnUpdateClick() {
 }
 
 void TSubcategoriasSimplesForm::btnSaveClick() {
-    SaveDocumentFromDialog([this] { UpdateSaveButton(); });
+    SaveDocumentFromDialog(*Document, [this] { UpdateSaveButton(); });
 }
 
 void TSubcategoriasSimplesForm::btnCloseClick() {

@@ -1,5 +1,6 @@
 #include "UnidadesFrm.h"
 
+#include "DialogKit.h"
 #include "Database.h"
 #include "Main.h"
 #include "ModalSeam.h"
@@ -191,7 +192,7 @@ void TUnidadesForm::btnDeleteClick() {
 }
 
 void TUnidadesForm::btnSaveClick() {
-    SaveDocumentFromDialog([this] { UpdateSaveButton(); });
+    SaveDocumentFromDialog(*Document, [this] { UpdateSaveButton(); });
 }
 
 void TUnidadesForm::btnCloseClick() {

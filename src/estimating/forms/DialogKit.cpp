@@ -1,0 +1,44 @@
+#include "DialogKit.h"
+
+#include "Database.h"
+
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScreen>
+
+namespace {
+std::function<void()>& dialogSaveAs() {
+    static std::function<void()> saveAs;
+    return saveAs;
+}
+} // namespace
+
+void CentreOnScreen(QWidget& form) {
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        form.move(screen->availableGeometry().center() - form.rect().center());
+}
+
+QPushButton* NamedButton(QWidget* parent, const char* name, const QString& caption) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+void SetDialogSaveAs(std::function<void()> saveAs) {
+    dialogSaveAs() = std::move(saveAs);
+}
+
+void SaveDocumentFromDialog(estimating::TDocument& document,
+                            const std::function<void()>& followSaved) {
+    try {
+        if (document.FileName().empty() && dialogSaveAs())
+            dialogSaveAs()();
+        else
+            document.Save();
+    } catch (...) {
+        followSaved();
+        throw;
+    }
+    followSaved();
+}

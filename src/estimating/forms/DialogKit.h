@@ -1,0 +1,42 @@
+#pragma once
+// What the estimator's windows share to look and behave alike: placing a window, plain named
+// buttons, running a catalogue dialog modally, and the Save button of an editing dialog.
+
+#include "ModalSeam.h"
+
+#include <QString>
+
+#include <functional>
+
+class QPushButton;
+class QWidget;
+namespace estimating {
+class TDocument;
+}
+
+// Places a window in the middle of the screen, as the forms open.
+void CentreOnScreen(QWidget& form);
+
+// A push button with its object name that never takes Enter as the dialog's default.
+QPushButton* NamedButton(QWidget* parent, const char* name, const QString& caption);
+
+// Runs a catalogue dialog modally while its global points at it.
+template <class Form> void RunHeldInGlobal(Form*& global, QWidget* owner) {
+    Form form(owner);
+    global = &form;
+    struct Forget {
+        Form*& held;
+        ~Forget() { held = nullptr; }
+    } forget{global};
+    modal::seam().runModal(form);
+}
+
+// How a database without a file name is saved from an editing dialog (the main window's Save,
+// which asks for a name); none set: the document is written back as it is.
+void SetDialogSaveAs(std::function<void()> saveAs);
+
+// Save from an editing dialog. A database without a file name (one whose file could not be read
+// whole) goes through Save As instead of being written back silently. `followSaved` brings the
+// dialog's Save button in line with the saved flag afterwards, also when saving fails.
+void SaveDocumentFromDialog(estimating::TDocument& document,
+                            const std::function<void()>& followSaved);
