@@ -7,6 +7,7 @@
 #include "CompuestosFrm.h"
 #include "ControlCentralFrm.h"
 #include "Database.h"
+#include "DialogKit.h"
 #include "DetallePresuFrm.h"
 #include "Frame2.h"
 #include "ItemGrid.h"

@@ -2,7 +2,6 @@
 // The main window of the estimator: file commands, the budget tree, the detail panel and the
 // item grid of the budget shown. Other windows reach it through the global MainForm.
 
-#include "DialogKit.h"
 #include "ModalSeam.h"
 #include "ReportFrm.h"
 
