@@ -131,7 +131,7 @@ TEST_F(PrimarySubcategories, AnAddedOthersIsKeptButNeverListed) {
     EXPECT_EQ(Stored().last(), "Others/Equipment");
 }
 
-TEST_F(PrimarySubcategories, DeletingRemovesTheFirstEntryOfThatNameAndReachesEveryType) {
+TEST_F(PrimarySubcategories, DeletingRemovesTheChosenTypesEntryAndRefilesOnlyItsPrimaries) {
     ChooseType(1);
     Select("Masonry");
     testing_support::ScriptedSeam seam;
@@ -140,34 +140,44 @@ TEST_F(PrimarySubcategories, DeletingRemovesTheFirstEntryOfThatNameAndReachesEve
     EXPECT_EQ(doc.PrimarySubcategories.Count(), 5);
     EXPECT_EQ(doc.Saved, 1);
 
-    // Materials' Steel is chosen, but Labor's Steel is the first stored entry of that name.
+    // Materials' Steel is chosen, though Labor's Steel is stored first.
     ChooseType(0);
     Select("Steel");
     seam.expectMessage("Are you sure to delete this subcategory?", Answer::Yes);
     form->btnDeleteClick();
     EXPECT_EQ(seam.messages.back().buttons, modal::Buttons::YesNo);
     EXPECT_EQ(seam.messages.back().icon, modal::Icon::Warning);
-    EXPECT_EQ(Stored(), QStringList({"Cement/Materials", "Steel/Materials", "Others/Materials",
+    EXPECT_EQ(Stored(), QStringList({"Steel/Labor", "Cement/Materials", "Others/Materials",
                                      "Masonry/Labor"}));
-    EXPECT_EQ(Shown(), QStringList({"Cement", "Steel"}));
+    EXPECT_EQ(Shown(), QStringList({"Cement"}));
     EXPECT_EQ(rebar->Subcategory(), "Others");
-    EXPECT_EQ(welder->Subcategory(), "Others");
+    EXPECT_EQ(welder->Subcategory(), "Steel");
     EXPECT_EQ(cement->Subcategory(), "Cement");
     EXPECT_EQ(doc.Saved, 0);
     EXPECT_TRUE(form->btnSave->isEnabled());
 }
 
-TEST_F(PrimarySubcategories, RenamingCarriesOverToPrimariesOfEveryType) {
+TEST_F(PrimarySubcategories, DeletingOneOfTwoEqualSubcategoriesKeepsItsPrimariesFiled) {
+    AddSubcategory("Steel", "Materials");
+    form = std::make_unique<TSubcategoriasSimplesForm>();
+    Select("Steel");
+    testing_support::ScriptedSeam seam;
+    seam.expectMessage("delete this subcategory", Answer::Yes);
+    form->btnDeleteClick();
+    EXPECT_EQ(Shown(), QStringList({"Cement", "Steel"}));
+    EXPECT_EQ(rebar->Subcategory(), "Steel");
+}
+
+TEST_F(PrimarySubcategories, RenamingRenamesTheChosenTypesEntryAndRefilesOnlyItsPrimaries) {
     Select("Steel");
     testing_support::ScriptedSeam seam;
     seam.expectInput("Modify subcategory\nInput the modification.", QString("Metals"));
     form->btnUpdateClick();
-    // The first stored entry of that name is the one renamed.
-    EXPECT_EQ(Stored(), QStringList({"Metals/Labor", "Cement/Materials", "Steel/Materials",
+    EXPECT_EQ(Stored(), QStringList({"Steel/Labor", "Cement/Materials", "Metals/Materials",
                                      "Others/Materials", "Masonry/Labor"}));
     EXPECT_EQ(rebar->Subcategory(), "Metals");
-    EXPECT_EQ(welder->Subcategory(), "Metals");
-    EXPECT_EQ(Shown(), QStringList({"Cement", "Steel"}));
+    EXPECT_EQ(welder->Subcategory(), "Steel");
+    EXPECT_EQ(Shown(), QStringList({"Cement", "Metals"}));
     EXPECT_EQ(doc.Saved, 0);
 }
 
@@ -188,14 +198,15 @@ TEST_F(PrimarySubcategories, RenamingToTheSameNameStillEnablesSaveAndEmptyChange
 }
 
 TEST_F(PrimarySubcategories, RenamingComparesPrimariesExactly) {
-    welder->SetSubcategory("steel");
+    TInsumo* fitter = AddFiled("Fitter", "Labor", "steel");
     ChooseType(1);
     Select("Steel");
     testing_support::ScriptedSeam seam;
     seam.expectInput("Input the modification.", QString("Iron"));
     form->btnUpdateClick();
-    EXPECT_EQ(welder->Subcategory(), "steel");
-    EXPECT_EQ(rebar->Subcategory(), "Iron");
+    EXPECT_EQ(fitter->Subcategory(), "steel");
+    EXPECT_EQ(welder->Subcategory(), "Iron");
+    EXPECT_EQ(rebar->Subcategory(), "Steel");
     EXPECT_EQ(Shown(), QStringList({"Iron", "Masonry"}));
 }
 

@@ -798,6 +798,18 @@ template <class Object> int TNameList<Object>::IndexOf(std::string_view name) co
     return -1;
 }
 
+template <class Object> int TNameList<Object>::IndexOfObject(const Object* object) const {
+    if (object == nullptr) {
+        return -1;
+    }
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        if (entries_[i].object.get() == object) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
 template <class Object> auto TNameList<Object>::At(int index) -> Entry& {
     if (index < 0 || index >= Count()) {
         throw std::out_of_range(OutOfBoundsMessage(index));
@@ -851,6 +863,17 @@ void TCategorias::Transfer(TArchive& archive) {
 
 void TSubCategorias::Transfer(TArchive& archive) {
     TransferCategoryList<TSubCategorias, TSubcategoria>(*this, archive, 2 * kMinStringBytes);
+}
+
+bool TSubCategorias::Holds(std::string_view name, std::string_view category) const {
+    for (int i = 0; i < Count(); ++i) {
+        const TSubcategoria* subcategory = Objects(i);
+        if (subcategory != nullptr && subcategory->Name == name &&
+            subcategory->Category == category) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void TUnidades::Transfer(TArchive& archive) {

@@ -362,6 +362,8 @@ public:
     void Clear() { entries_.clear(); }
     // Position of the first name equal to `name` without regard to case, or -1.
     int IndexOf(std::string_view name) const;
+    // Position of the entry that owns `object`, or -1.
+    int IndexOfObject(const Object* object) const;
 
 private:
     struct Entry {
@@ -380,6 +382,8 @@ public:
 class TSubCategorias : public TNameList<TSubcategoria> {
 public:
     void Transfer(TArchive& archive);
+    // Whether a subcategory is named exactly `name` under exactly `category`.
+    bool Holds(std::string_view name, std::string_view category) const;
 };
 struct TNoObject {};
 class TUnidades : public TNameList<TNoObject> {

@@ -1,7 +1,7 @@
 #include "SubCategoriasInsumos.h"
 
-#include "DialogKit.h"
 #include "Database.h"
+#include "DialogKit.h"
 #include "Main.h"
 #include "ModalSeam.h"
 #include "PickerLists.h"
@@ -38,12 +38,9 @@ int selectedRow(const QListWidget& list) {
     return row;
 }
 
-// The first entry spelt exactly so, else the first one equal without regard to case.
-int firstNamed(const estimating::TSubCategorias& list, const std::string& name) {
-    for (int i = 0; i < list.Count(); ++i)
-        if (list.Strings(i) == name)
-            return i;
-    return list.IndexOf(name);
+// The subcategory a row shows.
+TSubcategoria* subcategoryAt(const QListWidget& list, int row) {
+    return static_cast<TSubcategoria*>(picker_lists::ObjectAt(list, row));
 }
 
 QStringList costTypeNames() {
@@ -55,9 +52,13 @@ QStringList costTypeNames() {
     return names;
 }
 
-template <class Change> void forEachPrimary(Change change) {
-    for (int i = 0; i < Document->Primaries.Count(); ++i)
-        change(Document->Primaries.Insumo(i));
+// Files the primaries of `type` filed under `from` under `to` instead.
+void refilePrimaries(const std::string& type, const std::string& from, const std::string& to) {
+    for (int i = 0; i < Document->Primaries.Count(); ++i) {
+        estimating::TInsumo& primary = Document->Primaries.Insumo(i);
+        if (primary.Category() == type && primary.Subcategory() == from)
+            primary.SetSubcategory(to);
+    }
 }
 
 } // namespace
@@ -175,19 +176,22 @@ void TSubcategoriasSimplesForm::btnDeleteClick() {
     if (modal::showMessage(QStringLiteral("Are you sure to delete this subcategory?"), {},
                            modal::Buttons::YesNo, modal::Icon::Warning) != modal::Answer::Yes)
         return;
-    const std::string name = lbSubcategorias->item(row)->text().toStdString();
     estimating::TSubCategorias& subcategories = Document->PrimarySubcategories;
-    if (const int index = firstNamed(subcategories, name); index >= 0)
-        subcategories.Delete(index);
+    const TSubcategoria* subcategory = subcategoryAt(*lbSubcategorias, row);
+    const int index = subcategories.IndexOfObject(subcategory);
+    if (index < 0)
+        return;
+    const std::string name = subcategory->Name;
+    const std::string type = subcategory->Category;
+    subcategories.Delete(index);
     {
         const QSignalBlocker blocker(lbSubcategorias);
         delete lbSubcategorias->takeItem(row);
     }
     MarkChanged();
-    forEachPrimary([&](estimating::TInsumo& primary) {
-        if (primary.Subcategory() == name)
-            primary.SetSubcategory(kOthers);
-    });
+    // Primaries name their subcategory: while one of that name remains, they still have it.
+    if (!subcategories.Holds(name, type))
+        refilePrimaries(type, name, kOthers);
     FillTypeSubcategories(ChosenType());
 }
 
@@ -195,25 +199,21 @@ void TSubcategoriasSimplesForm::btnUpdateClick() {
     const int row = selectedRow(*lbSubcategorias);
     if (row < 0)
         return;
+    TSubcategoria* subcategory = subcategoryAt(*lbSubcategorias, row);
+    const int index = Document->PrimarySubcategories.IndexOfObject(subcategory);
+    if (index < 0)
+        return;
     const QString oldName = lbSubcategorias->item(row)->text();
-    const std::string from = oldName.toStdString();
-    estimating::TSubCategorias& subcategories = Document->PrimarySubcategories;
-    const int index = firstNamed(subcategories, from);
     const QString answer = modal::seam().inputBox(
         QStringLiteral("Modify subcategory"), QStringLiteral("Input the modification."), oldName);
     if (answer.isEmpty())
         return;
+    const std::string from = subcategory->Name;
     const std::string to = answer.toStdString();
-    if (index >= 0) {
-        if (TSubcategoria* subcategory = subcategories.Objects(index))
-            subcategory->Name = to;
-        subcategories.SetString(index, to);
-    }
+    subcategory->Name = to;
+    Document->PrimarySubcategories.SetString(index, to);
     MarkChanged();
-    forEachPrimary([&](estimating::TInsumo& primary) {
-        if (primary.Subcategory() == from)
-            primary.SetSubcategory(to);
-    });
+    refilePrimaries(subcategory->Category, from, to);
     FillTypeSubcategories(ChosenType());
 }
 
