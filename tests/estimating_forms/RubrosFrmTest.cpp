@@ -261,7 +261,7 @@ TEST_F(CompoundCategories, AddingASubcategoryFilesItUnderTheSelectedCategory) {
     EXPECT_EQ(doc.Saved, 0);
 }
 
-TEST_F(CompoundCategories, DeletingASubcategoryReachesCompoundsOfEveryCategory) {
+TEST_F(CompoundCategories, DeletingASubcategoryRemovesItsOwnEntryAndRefilesOnlyItsCompounds) {
     // Floors is shown; its Brick is the second stored Brick.
     Select(*form->lbSubrubros, "Brick");
     testing_support::ScriptedSeam seam;
@@ -269,37 +269,61 @@ TEST_F(CompoundCategories, DeletingASubcategoryReachesCompoundsOfEveryCategory) 
     form->btnDeleteSubClick();
     EXPECT_EQ(Subcategories(), QStringList({"Tile"}));
     EXPECT_EQ(form->lbSubrubros->currentRow(), -1);
-    // The first stored entry of that name goes, whatever its category.
     EXPECT_EQ(StoredSubcategories(),
-              QStringList({"Block/Walls", "Tile/Floors", "Brick/Floors", "Tin/roofs"}));
-    EXPECT_EQ(Filed(*wall), "Walls/Others");
+              QStringList({"Brick/Walls", "Block/Walls", "Tile/Floors", "Tin/roofs"}));
+    EXPECT_EQ(Filed(*wall), "Walls/Brick");
     EXPECT_EQ(Filed(*slab), "Floors/Others");
     EXPECT_EQ(Filed(*tiling), "Floors/Tile");
     EXPECT_EQ(doc.Saved, 0);
     EXPECT_TRUE(form->btnSave->isEnabled());
 }
 
-TEST_F(CompoundCategories, NoRowOutlivesTheSubcategoryItShowed) {
+TEST_F(CompoundCategories, DeletingOneOfTwoEqualSubcategoriesKeepsItsCompoundsFiled) {
     AddSubcategory("Tile", "Floors");
     form = std::make_unique<TRubrosForm>();
     ASSERT_EQ(Subcategories(), QStringList({"Brick", "Tile", "Tile"}));
+    // The second Tile row shows the Tile stored last.
     form->lbSubrubros->setCurrentRow(2);
     testing_support::ScriptedSeam seam;
     seam.expectMessage("delete this subcategory", Answer::Yes);
     form->btnDeleteSubClick();
-    // The first stored Tile is gone with its row; the other Tile is kept in the database.
-    EXPECT_EQ(StoredSubcategories(), QStringList({"Brick/Walls", "Block/Walls", "Brick/Floors",
-                                                  "Tin/roofs", "Tile/Floors"}));
-    ASSERT_EQ(Subcategories(), QStringList({"Brick"}));
-    form->lbRubrosClick();
-    ASSERT_EQ(Subcategories(), QStringList({"Brick", "Tile"}));
-    Select(*form->lbSubrubros, "Tile");
-    seam.expectInput("Edit this subcategory.", QString("Stone"));
-    form->btnUpdateSubClick();
-    EXPECT_EQ(StoredSubcategories().last(), "Stone/Floors");
+    EXPECT_EQ(StoredSubcategories(), QStringList({"Brick/Walls", "Block/Walls", "Tile/Floors",
+                                                  "Brick/Floors", "Tin/roofs"}));
+    EXPECT_EQ(Subcategories(), QStringList({"Brick", "Tile"}));
+    EXPECT_EQ(Filed(*tiling), "Floors/Tile");
 }
 
-TEST_F(CompoundCategories, RenamingASubcategoryRenamesItsEntryAndEveryCompoundUsingTheName) {
+TEST_F(CompoundCategories, DeletingOneOfTwoEqualCategoriesKeepsTheFilingOfTheOther) {
+    AddCategory("Walls");
+    const estimating::TCategoria* second = doc.CompoundCategories.Objects(4);
+    form = std::make_unique<TRubrosForm>();
+    ASSERT_EQ(Categories(), QStringList({"Floors", "roofs", "Walls", "Walls"}));
+    form->lbRubros->setCurrentRow(3);
+    testing_support::ScriptedSeam seam;
+    seam.expectMessage("delete this category", Answer::Yes);
+    form->btnDeleteClick();
+    EXPECT_EQ(doc.CompoundCategories.Count(), 4);
+    EXPECT_EQ(doc.CompoundCategories.IndexOfObject(second), -1);
+    EXPECT_EQ(StoredSubcategories().size(), 5);
+    EXPECT_EQ(Filed(*wall), "Walls/Brick");
+    Select(*form->lbRubros, "Walls");
+    EXPECT_EQ(Subcategories(), QStringList({"Block", "Brick"}));
+}
+
+TEST_F(CompoundCategories, RenamingOneOfTwoEqualCategoriesRenamesItsOwnEntry) {
+    AddCategory("Walls");
+    form = std::make_unique<TRubrosForm>();
+    form->lbRubros->setCurrentRow(3);
+    testing_support::ScriptedSeam seam;
+    seam.expectInput("Edit this category.", QString("Masonry"));
+    form->btnUpdateClick();
+    EXPECT_EQ(doc.CompoundCategories.Strings(0), "Walls");
+    EXPECT_EQ(doc.CompoundCategories.Objects(0)->Name, "Walls");
+    EXPECT_EQ(doc.CompoundCategories.Strings(4), "Masonry");
+    EXPECT_EQ(doc.CompoundCategories.Objects(4)->Name, "Masonry");
+}
+
+TEST_F(CompoundCategories, RenamingASubcategoryRenamesItsEntryAndOnlyItsCompounds) {
     Select(*form->lbSubrubros, "Brick");
     testing_support::ScriptedSeam seam;
     seam.expectInput("Modify subcategory.\nEdit this subcategory.", QString("Clay"));
@@ -309,7 +333,7 @@ TEST_F(CompoundCategories, RenamingASubcategoryRenamesItsEntryAndEveryCompoundUs
     EXPECT_EQ(StoredSubcategories(), QStringList({"Brick/Walls", "Block/Walls", "Tile/Floors",
                                                   "Clay/Floors", "Tin/roofs"}));
     EXPECT_EQ(Filed(*slab), "Floors/Clay");
-    EXPECT_EQ(Filed(*wall), "Walls/Clay");
+    EXPECT_EQ(Filed(*wall), "Walls/Brick");
     EXPECT_EQ(doc.Saved, 0);
 }
 

@@ -1,7 +1,7 @@
 #include "RubrosFrm.h"
 
-#include "DialogKit.h"
 #include "Database.h"
+#include "DialogKit.h"
 #include "Main.h"
 #include "ModalSeam.h"
 #include "PickerLists.h"
@@ -52,20 +52,57 @@ template <class List> int firstNamed(const List& list, const std::string& name) 
     return list.IndexOf(name);
 }
 
-template <class List> int indexOfObject(const List& list, const void* object) {
-    for (int i = 0; i < list.Count(); ++i)
-        if (list.Objects(i) == object)
-            return i;
-    return -1;
-}
-
 template <class Object> std::string nameOf(const Object* object, const std::string& entry) {
     return object ? object->Name : entry;
+}
+
+// The entry a category row shows: its own object, or by name for an entry without one.
+int categoryOfRow(const QListWidget& list, int row) {
+    const estimating::TCategorias& categories = Document->CompoundCategories;
+    if (const auto* category = static_cast<TCategoria*>(picker_lists::ObjectAt(list, row)))
+        return categories.IndexOfObject(category);
+    return firstNamed(categories, list.item(row)->text().toStdString());
+}
+
+bool hasCategoryNamed(const std::string& name) {
+    const estimating::TCategorias& categories = Document->CompoundCategories;
+    for (int i = 0; i < categories.Count(); ++i)
+        if (nameOf(categories.Objects(i), categories.Strings(i)) == name)
+            return true;
+    return false;
+}
+
+TSubcategoria* subcategoryAt(const QListWidget& list, int row) {
+    return static_cast<TSubcategoria*>(picker_lists::ObjectAt(list, row));
 }
 
 template <class Change> void forEachCompound(Change change) {
     for (int i = 0; i < Document->Compounds.Count(); ++i)
         change(Document->Compounds.Insumo(i));
+}
+
+// Files the compounds of `category` filed under `from` under `to` instead.
+void refileCompounds(const std::string& category, const std::string& from, const std::string& to) {
+    forEachCompound([&](estimating::TInsumo& compound) {
+        if (compound.Category() == category && compound.Subcategory() == from)
+            compound.SetSubcategory(to);
+    });
+}
+
+// The compounds of a category that is gone are filed under "Others"; its subcategories go.
+void dropCategoryFiling(const std::string& name) {
+    forEachCompound([&](estimating::TInsumo& compound) {
+        if (compound.Category() == name) {
+            compound.SetCategory(kOthers);
+            compound.SetSubcategory(kOthers);
+        }
+    });
+    estimating::TSubCategorias& subcategories = Document->CompoundSubcategories;
+    for (int i = subcategories.Count() - 1; i >= 0; --i) {
+        const TSubcategoria* subcategory = subcategories.Objects(i);
+        if (subcategory && subcategory->Category == name)
+            subcategories.Delete(i);
+    }
 }
 
 } // namespace
@@ -212,21 +249,12 @@ void TRubrosForm::btnDeleteClick() {
                            modal::Buttons::YesNo, modal::Icon::Warning) != modal::Answer::Yes)
         return;
     const std::string name = lbRubros->item(row)->text().toStdString();
-    if (const int index = firstNamed(Document->CompoundCategories, name); index >= 0)
+    if (const int index = categoryOfRow(*lbRubros, row); index >= 0)
         Document->CompoundCategories.Delete(index);
     MarkChanged();
-    forEachCompound([&](estimating::TInsumo& compound) {
-        if (compound.Category() == name) {
-            compound.SetCategory(kOthers);
-            compound.SetSubcategory(kOthers);
-        }
-    });
-    estimating::TSubCategorias& subcategories = Document->CompoundSubcategories;
-    for (int i = subcategories.Count() - 1; i >= 0; --i) {
-        const TSubcategoria* subcategory = subcategories.Objects(i);
-        if (subcategory && subcategory->Category == name)
-            subcategories.Delete(i);
-    }
+    // Subcategories and compounds name their category: a namesake that remains keeps them.
+    if (!hasCategoryNamed(name))
+        dropCategoryFiling(name);
     FillCompoundCategories();
     FillCompoundSubcategories();
 }
@@ -237,7 +265,7 @@ void TRubrosForm::btnUpdateClick() {
         return;
     const QString oldName = lbRubros->item(row)->text();
     const std::string from = oldName.toStdString();
-    const int index = firstNamed(Document->CompoundCategories, from);
+    const int index = categoryOfRow(*lbRubros, row);
     const QString answer = modal::seam().inputBox(QStringLiteral("Modify category"),
                                                   QStringLiteral("Edit this category."), oldName);
     if (!answer.isEmpty()) {
@@ -287,50 +315,43 @@ void TRubrosForm::btnDeleteSubClick() {
     if (modal::showMessage(QStringLiteral("Are you sure to delete this subcategory?"), {},
                            modal::Buttons::YesNo, modal::Icon::Warning) != modal::Answer::Yes)
         return;
-    const std::string name = lbSubrubros->item(row)->text().toStdString();
     estimating::TSubCategorias& subcategories = Document->CompoundSubcategories;
+    const TSubcategoria* subcategory = subcategoryAt(*lbSubrubros, row);
+    const int index = subcategories.IndexOfObject(subcategory);
+    if (index < 0)
+        return;
+    const std::string name = subcategory->Name;
+    const std::string category = subcategory->Category;
+    subcategories.Delete(index);
     {
         const QSignalBlocker blocker(lbSubrubros);
-        const int index = firstNamed(subcategories, name);
-        const void* removed = index >= 0 ? subcategories.Objects(index) : nullptr;
-        if (index >= 0)
-            subcategories.Delete(index);
         delete lbSubrubros->takeItem(row);
-        // The entry removed may be shown on another row of the same name: no row may keep it.
-        for (int i = lbSubrubros->count() - 1; i >= 0; --i)
-            if (removed && picker_lists::ObjectAt(*lbSubrubros, i) == removed)
-                delete lbSubrubros->takeItem(i);
         forgetSelection(*lbSubrubros);
     }
     MarkChanged();
-    forEachCompound([&](estimating::TInsumo& compound) {
-        if (compound.Subcategory() == name)
-            compound.SetSubcategory(kOthers);
-    });
+    // Compounds name their subcategory: while one of that name remains, they still have it.
+    if (!subcategories.Holds(name, category))
+        refileCompounds(category, name, kOthers);
 }
 
 void TRubrosForm::btnUpdateSubClick() {
     const int row = selectedRow(*lbSubrubros);
     if (row < 0)
         return;
+    TSubcategoria* subcategory = subcategoryAt(*lbSubrubros, row);
+    const int index = Document->CompoundSubcategories.IndexOfObject(subcategory);
+    if (index < 0)
+        return;
     const QString oldName = lbSubrubros->item(row)->text();
-    auto* subcategory = static_cast<TSubcategoria*>(picker_lists::ObjectAt(*lbSubrubros, row));
     const QString answer = modal::seam().inputBox(
         QStringLiteral("Modify subcategory."), QStringLiteral("Edit this subcategory."), oldName);
     if (answer.isEmpty())
         return;
-    const std::string from = oldName.toStdString();
+    const std::string from = subcategory->Name;
     const std::string to = answer.toStdString();
-    estimating::TSubCategorias& subcategories = Document->CompoundSubcategories;
-    const int index = indexOfObject(subcategories, subcategory);
-    if (index >= 0) {
-        subcategories.SetString(index, to);
-        subcategory->Name = to;
-    }
-    forEachCompound([&](estimating::TInsumo& compound) {
-        if (compound.Subcategory() == from)
-            compound.SetSubcategory(to);
-    });
+    Document->CompoundSubcategories.SetString(index, to);
+    subcategory->Name = to;
+    refileCompounds(subcategory->Category, from, to);
     FillCompoundSubcategories();
     MarkChanged();
 }
