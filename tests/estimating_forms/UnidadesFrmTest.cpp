@@ -193,7 +193,7 @@ TEST_F(UnitsEditor, DeleteAsksOkCancelAndEmptiesTheUnitOfItsInputs) {
     form->btnDeleteClick();
 }
 
-TEST_F(UnitsEditor, DeleteOfOneOfTwoEqualUnitsKeepsTheOther) {
+TEST_F(UnitsEditor, DeleteOfOneOfTwoEqualUnitsKeepsTheOtherForItsInputs) {
     doc.Units.Add("kg");
     TUnidadesForm again;
     again.lbUnits->setCurrentRow(2);
@@ -201,6 +201,11 @@ TEST_F(UnitsEditor, DeleteOfOneOfTwoEqualUnitsKeepsTheOther) {
     seam.expectMessage("eliminar", Answer::Ok);
     again.btnDeleteClick();
     EXPECT_EQ(Units(), QStringList({"m3", "h", "Gl.", "kg"}));
+    EXPECT_EQ(cement->Unit(), "kg");
+    // Once the last one goes, its inputs lose it.
+    again.lbUnits->setCurrentRow(2);
+    seam.expectMessage("eliminar", Answer::Ok);
+    again.btnDeleteClick();
     EXPECT_EQ(cement->Unit(), "");
 }
 

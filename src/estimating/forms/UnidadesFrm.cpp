@@ -1,7 +1,7 @@
 #include "UnidadesFrm.h"
 
-#include "DialogKit.h"
 #include "Database.h"
+#include "DialogKit.h"
 #include "Main.h"
 #include "ModalSeam.h"
 #include "PickerLists.h"
@@ -33,6 +33,14 @@ int findUnit(const std::string& name) {
         if (units.Strings(i) == name)
             return i;
     return units.IndexOf(name);
+}
+
+bool hasUnitSpelt(const std::string& name) {
+    const estimating::TUnidades& units = Document->Units;
+    for (int i = 0; i < units.Count(); ++i)
+        if (units.Strings(i) == name)
+            return true;
+    return false;
 }
 
 // Budgets and divisions keep their units: only primaries and compounds follow the list.
@@ -185,7 +193,9 @@ void TUnidadesForm::btnDeleteClick() {
             lbUnits->setCurrentRow(-1);
         }
         MarkChanged();
-        replaceUnitOfInputs(name, {});
+        // Inputs name their unit: while an entry of that name remains, they still have it.
+        if (!hasUnitSpelt(name))
+            replaceUnitOfInputs(name, {});
     } catch (const std::exception& e) {
         showError(e);
     }
