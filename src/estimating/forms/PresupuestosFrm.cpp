@@ -139,12 +139,16 @@ TInsumoCompuesto* TPresupuestosForm::BudgetOfRow(int row) const {
         cboPresupuestos->item(row)->data(kBudgetRole).value<void*>());
 }
 
-void TPresupuestosForm::cboPresupuestosClick() {
+TInsumoCompuesto* TPresupuestosForm::BudgetOfSelectedRow() const {
     const int row = SelectedRow();
-    if (row < 0)
-        return;
-    SelectedBudget = BudgetOfRow(row);
-    ChosenCode = fromUtf8(SelectedBudget->Code());
+    return row < 0 ? nullptr : BudgetOfRow(row);
+}
+
+void TPresupuestosForm::cboPresupuestosClick() {
+    // A deselected row (Ctrl+click) leaves no budget to act on.
+    SelectedBudget = BudgetOfSelectedRow();
+    if (SelectedBudget)
+        ChosenCode = fromUtf8(SelectedBudget->Code());
 }
 
 void TPresupuestosForm::cboPresupuestosDblClick() {
@@ -179,7 +183,8 @@ void TPresupuestosForm::btnAddClick() {
 
 void TPresupuestosForm::btnRenameClick() {
     const int row = SelectedRow();
-    if (row < 0 || !SelectedBudget)
+    SelectedBudget = BudgetOfSelectedRow();
+    if (!SelectedBudget)
         return;
     QListWidgetItem* item = cboPresupuestos->item(row);
     const QString answer = modal::seam().inputBox(
@@ -199,6 +204,8 @@ void TPresupuestosForm::btnRenameClick() {
 }
 
 void TPresupuestosForm::btnDeleteClick() {
+    const int row = SelectedRow();
+    SelectedBudget = BudgetOfSelectedRow();
     if (!SelectedBudget)
         return;
     if (modal::showMessage(QStringLiteral("Are you sure to delete this budget?"), {},
@@ -213,9 +220,7 @@ void TPresupuestosForm::btnDeleteClick() {
         ChosenCode.clear();
         {
             const QSignalBlocker blocker(cboPresupuestos);
-            const int row = SelectedRow();
-            if (row >= 0)
-                delete cboPresupuestos->takeItem(row);
+            delete cboPresupuestos->takeItem(row);
             cboPresupuestos->clearSelection();
             cboPresupuestos->setCurrentRow(-1);
         }
@@ -227,7 +232,8 @@ void TPresupuestosForm::btnDeleteClick() {
 }
 
 void TPresupuestosForm::btnAcceptClick() {
-    if (SelectedRow() < 0 || !SelectedBudget)
+    SelectedBudget = BudgetOfSelectedRow();
+    if (!SelectedBudget)
         return;
     ChosenCode = fromUtf8(SelectedBudget->Code());
     Cancelled = 0;
