@@ -260,9 +260,13 @@ TEST_F(MainFileTest, ExitWithNoClosesWithoutWriting) {
     ScriptedSeam seam;
     newDatabase(seam, "gone");
     showForm();
+    ReportForm->ShowReport();
+    ASSERT_TRUE(ReportForm->isVisible());
     seam.expectMessage(kChanged, Answer::No);
     form->FileExitItem->trigger();
     EXPECT_FALSE(form->isVisible());
+    // The program ends with the main window: no other window keeps it running.
+    EXPECT_FALSE(ReportForm->isVisible());
     EXPECT_FALSE(QFileInfo::exists("gone.cdb"));
 }
 

@@ -538,10 +538,15 @@ void TMainForm::FileExit() {
 void TMainForm::closeEvent(QCloseEvent* event) {
     bool goOn = false;
     modal::guarded([&] { goOn = AskSaveChanges(false); });
-    if (goOn)
-        event->accept();
-    else
+    if (!goOn) {
         event->ignore();
+        return;
+    }
+    event->accept();
+    // The program ends with this window; the report window must not keep it running.
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window != this && window->isVisible())
+            window->close();
 }
 
 // ---------------------------------------------------------------------------------------------
