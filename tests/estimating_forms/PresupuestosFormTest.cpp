@@ -105,6 +105,17 @@ TEST_F(BudgetList, SelectingByMouseOrKeyboardChoosesTheRow) {
     EXPECT_EQ(form.SelectedBudget, data->house);
 }
 
+TEST_F(BudgetList, TheRowTheFocusMakesCurrentIsSelected) {
+    form.show();
+    QFocusEvent focusIn(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(form.cboPresupuestos, &focusIn);
+    ASSERT_EQ(form.cboPresupuestos->currentRow(), 0);
+    EXPECT_TRUE(form.cboPresupuestos->item(0)->isSelected());
+    form.btnAccept->click();
+    EXPECT_EQ(form.Cancelled, 0);
+    EXPECT_EQ(form.ChosenCode, "P000001");
+}
+
 TEST_F(BudgetList, AcceptHandsBackTheChosenCode) {
     form.show();
     Select(2);

@@ -447,6 +447,9 @@ void TMainForm::EmptyBudgetView() {
     DisableNodeCommands();
     btnClonar->setEnabled(false);
     btnPropiedades->setEnabled(false);
+    // With no budget shown, the caption and the kind label describe none.
+    setWindowTitle(ApplicationTitle());
+    stTipo->clear();
 }
 
 void TMainForm::ReplaceDocument(const QString& fileName) {
@@ -635,10 +638,10 @@ void TMainForm::OpenPresupuestosClick() {
         dialog.ExcludedBudget = CurrentBudget;
     modal::seam().runModal(dialog);
     if (dialog.Cancelled != 0) {
-        if (!CurrentBudget) {
+        if (!CurrentBudget)
             EmptyBudgetView();
-            setWindowTitle(ApplicationTitle());
-        }
+        else
+            ShowSelection(); // the list may have renamed what the panel shows
     } else if (!dialog.ChosenCode.isEmpty()) {
         TInsumo* chosen = Document->Budgets.Find(dialog.ChosenCode.toStdString());
         if (chosen && chosen->AsCompuesto()) {

@@ -93,6 +93,12 @@ TPresupuestosForm::TPresupuestosForm(QWidget* parent) : QDialog(parent) {
     bind(btnCancel, &TPresupuestosForm::btnCancelClick);
     connect(cboPresupuestos, &QListWidget::itemSelectionChanged, this,
             [this] { modal::guarded([this] { cboPresupuestosClick(); }); });
+    // The view makes a row current, unselected, when the list takes the focus; a row that looks
+    // chosen must be chosen.
+    connect(cboPresupuestos, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0 && !cboPresupuestos->item(row)->isSelected())
+            cboPresupuestos->item(row)->setSelected(true);
+    });
     connect(cboPresupuestos, &QListWidget::itemDoubleClicked, this,
             [this] { modal::guarded([this] { cboPresupuestosDblClick(); }); });
 
