@@ -10,6 +10,7 @@ using testing_support::ScriptedSeam;
 TEST_F(MainFormTest, BudgetDataRenamesTheRootAndFollowsTheSavedFlag) {
     ScriptedSeam seam;
     openSample(seam);
+    click(node({"Wall"}));
     TInsumoCompuesto* shown = form->CurrentBudget;
     seam.expectDialog("TDetallePresuForm", [shown](QDialog& d) {
         auto& details = static_cast<TDetallePresuForm&>(d);
@@ -20,8 +21,9 @@ TEST_F(MainFormTest, BudgetDataRenamesTheRootAndFollowsTheSavedFlag) {
     form->btnPropiedades->click();
     EXPECT_EQ(root()->text(0), "Villa");
     EXPECT_EQ(form->RootItem->Name, "Villa");
-    EXPECT_EQ(form->frame1->stNombre->text(), "Villa");
-    EXPECT_EQ(form->frame1->stUnidad->text(), "Gl.");
+    // The panel still describes the node that is selected.
+    EXPECT_EQ(form->frame1->stNombre->text(), "Wall");
+    EXPECT_EQ(form->frame1->stUnidad->text(), "m2");
     EXPECT_TRUE(form->btnSave->isEnabled());
 }
 

@@ -202,12 +202,18 @@ TEST_F(MainFileTest, ADamagedFileIsNeverWrittenBackWithoutChoosingAFile) {
 
 TEST_F(MainFileTest, AFileOfAnotherFormatIsReportedAndLeftAlone) {
     ScriptedSeam seam;
+    openSample(seam);
+    ASSERT_EQ(form->windowTitle(), "Obravel - House");
+    ASSERT_EQ(form->stTipo->text(), "BUDGET");
     writeBytes(path("other.cdb"), "\x1b\xa2\x0e rest");
     seam.expectOpenFile(path("other.cdb")).expectMessage("Error : Unknown file format.");
     form->FileOpen();
     EXPECT_TRUE(Document->FileName().empty());
     EXPECT_EQ(Document->Budgets.Count(), 0);
     EXPECT_EQ(form->tvPresu->topLevelItemCount(), 0);
+    // Nothing is left describing the budget of the database that was closed.
+    EXPECT_EQ(form->windowTitle(), "Obravel");
+    EXPECT_TRUE(form->stTipo->text().isEmpty());
 }
 
 TEST_F(MainFileTest, SaveOfTheStartUpDocumentGoesThroughSaveAs) {
@@ -260,9 +266,13 @@ TEST_F(MainFileTest, ExitWithNoClosesWithoutWriting) {
     ScriptedSeam seam;
     newDatabase(seam, "gone");
     showForm();
+    ReportForm->ShowReport();
+    ASSERT_TRUE(ReportForm->isVisible());
     seam.expectMessage(kChanged, Answer::No);
     form->FileExitItem->trigger();
     EXPECT_FALSE(form->isVisible());
+    // The program ends with the main window: no other window keeps it running.
+    EXPECT_FALSE(ReportForm->isVisible());
     EXPECT_FALSE(QFileInfo::exists("gone.cdb"));
 }
 

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace budget_testing;
@@ -102,6 +103,17 @@ TEST_F(BudgetList, SelectingByMouseOrKeyboardChoosesTheRow) {
     PressKey(Qt::Key_Up);
     PressKey(Qt::Key_Up);
     EXPECT_EQ(form.SelectedBudget, data->house);
+}
+
+TEST_F(BudgetList, TheRowTheFocusMakesCurrentIsSelected) {
+    form.show();
+    QFocusEvent focusIn(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(form.cboPresupuestos, &focusIn);
+    ASSERT_EQ(form.cboPresupuestos->currentRow(), 0);
+    EXPECT_TRUE(form.cboPresupuestos->item(0)->isSelected());
+    form.btnAccept->click();
+    EXPECT_EQ(form.Cancelled, 0);
+    EXPECT_EQ(form.ChosenCode, "P000001");
 }
 
 TEST_F(BudgetList, AcceptHandsBackTheChosenCode) {
@@ -202,13 +214,32 @@ TEST_F(BudgetList, RenameCancelledOrEmptyKeepsTheName) {
     EXPECT_EQ(doc.Saved, 1);
 }
 
-TEST_F(BudgetList, WithoutASelectionRenameAndDeleteAskNothing) {
-    form.FormShow();
+TEST_F(BudgetList, WithoutASelectedRowRenameDeleteAndAcceptDoNothing) {
+    form.show();
     testing_support::ScriptedSeam seam;
     form.btnRename->click();
     form.btnDelete->click();
     EXPECT_TRUE(seam.log().empty());
     EXPECT_EQ(doc.Budgets.Count(), 4);
+
+    // Ctrl+click on the selected row deselects it; the form must let go of its budget.
+    Select(1);
+    const QPoint shedRow =
+        form.cboPresupuestos->visualItemRect(form.cboPresupuestos->item(1)).center();
+    QTest::mouseClick(form.cboPresupuestos->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      shedRow);
+    ASSERT_TRUE(form.cboPresupuestos->selectedItems().isEmpty());
+    EXPECT_EQ(form.SelectedBudget, nullptr);
+    form.btnDelete->click();
+    form.btnRename->click();
+    form.btnAccept->click();
+    EXPECT_TRUE(seam.log().empty());
+    EXPECT_EQ(form.Cancelled, 1);
+    EXPECT_EQ(doc.Budgets.Find("P000003"), data->shed);
+    EXPECT_EQ(Rows(), QStringList({"House", "Shed", "Barn"}));
+
+    QTest::mouseClick(form.cboPresupuestos->viewport(), Qt::LeftButton, {}, shedRow);
+    EXPECT_EQ(form.SelectedBudget, data->shed);
 }
 
 TEST_F(BudgetList, DeleteAnsweredNoLeavesEverything) {

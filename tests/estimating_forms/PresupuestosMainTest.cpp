@@ -41,11 +41,13 @@ TEST_F(BudgetListFromMainWindow, RenameRenamesTheTreeNodesButNotTheCaption) {
     OpenHouseHoldingShed(seam);
     form->btnSave->setEnabled(false);
     Document->Saved = 1;
+    click(node({"Shed"}));
     ExpectList(seam, [](TPresupuestosForm& list) { list.btnRenameClick(); });
     seam.expectInput("Input a new name.", "Hut");
     form->OpenPresupuestosClick();
     EXPECT_EQ(node({"Shed"}), nullptr);
     EXPECT_NE(node({"Hut"}), nullptr);
+    EXPECT_EQ(form->frame1->stNombre->text(), "Hut");
     EXPECT_EQ(root()->text(0), "House");
     EXPECT_EQ(form->windowTitle(), "Obravel - House");
     EXPECT_EQ(Document->Saved, 0);

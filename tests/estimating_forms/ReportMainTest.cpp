@@ -1,8 +1,12 @@
 // "Add to report" from the main window: the sections of the real item grid, byte for byte.
 
 #include "MainFormFixture.h"
+#include "SimplesFrm.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -113,6 +117,33 @@ TEST_F(ReportFromMainWindow, CompoundSectionWithACostTypeFilter) {
                     kTitleLine,
                     kDashes,
                     Row("S000002", "Mason", "h", "12.000", "20.00", "240.00", "50.63"),
+                    kDashes};
+    EXPECT_EQ(Report(), expected);
+}
+
+TEST_F(ReportFromMainWindow, APriceChangedInThePrimariesCatalogueReachesTheGrid) {
+    testing_support::ScriptedSeam seam;
+    openSample(seam);
+    click(node({"Wall"}));
+    seam.expectDialog("TSimplesForm", [](QDialog& d) {
+        auto& catalogue = static_cast<TSimplesForm&>(d);
+        catalogue.lbCategorias->setCurrentRow(1);
+        ASSERT_EQ(catalogue.edtNombre->text(), "Mason");
+        catalogue.edtPU->setText("30");
+        catalogue.cboSubCategoria->setCurrentIndex(catalogue.cboSubCategoria->findText("Others"));
+        catalogue.btnAcceptClick();
+        catalogue.btnClose->click();
+    });
+    form->OpenSimplesClick();
+    AddToReport();
+    // Concrete = 3 x 10 + 2 x 30 + 5 = 95; Wall = 2 x 95 + 8 = 198.
+    const QStringList expected =
+        Header("   Item : Compound", "Wall", "m2", "3.000", "198.00", "594.00") +
+        QStringList{kUnderline,
+                    kTitleLine,
+                    kDashes,
+                    Row("C000001", "Concrete", "m3", "6.000", "95.00", "570.00", "95.96"),
+                    Row("S000004", "Painting", "m2", "3.000", "8.00", "24.00", "4.04"),
                     kDashes};
     EXPECT_EQ(Report(), expected);
 }

@@ -1,5 +1,8 @@
 #include "ScriptedSeam.h"
 
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <stdexcept>
 
@@ -16,6 +19,22 @@ TEST(GeneralErrorReport, ShowsTheErrorTextAndStopsTheHandler) {
     });
     EXPECT_FALSE(ranPastThrow);
     EXPECT_EQ(seam.messages.at(0).icon, modal::Icon::Error);
+}
+
+TEST(QtSeam, HelpWithoutABrowserSaysSoInAMessage) {
+    for (const char* launcher : {"xdg-open", "firefox", "google-chrome", "mozilla", "opera"})
+        if (!QStandardPaths::findExecutable(launcher).isEmpty())
+            GTEST_SKIP() << "a browser is installed: " << launcher;
+    modal::Seam& qt = modal::seam();
+    QTemporaryDir dir;
+    const QString page = dir.filePath("Help.html");
+    QFile file(page);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    ScriptedSeam seam;
+    seam.expectMessage("no browser was found");
+    qt.showHelp(page, "overview");
+    EXPECT_EQ(seam.messages.size(), 1U);
 }
 
 TEST(ScriptedSeam, InputBoxCancelGivesBackTheShownValue) {

@@ -447,6 +447,9 @@ void TMainForm::EmptyBudgetView() {
     DisableNodeCommands();
     btnClonar->setEnabled(false);
     btnPropiedades->setEnabled(false);
+    // With no budget shown, the caption and the kind label describe none.
+    setWindowTitle(ApplicationTitle());
+    stTipo->clear();
 }
 
 void TMainForm::ReplaceDocument(const QString& fileName) {
@@ -538,10 +541,15 @@ void TMainForm::FileExit() {
 void TMainForm::closeEvent(QCloseEvent* event) {
     bool goOn = false;
     modal::guarded([&] { goOn = AskSaveChanges(false); });
-    if (goOn)
-        event->accept();
-    else
+    if (!goOn) {
         event->ignore();
+        return;
+    }
+    event->accept();
+    // The program ends with this window; the report window must not keep it running.
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window != this && window->isVisible())
+            window->close();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -573,20 +581,26 @@ private:
 
 } // namespace
 
-// Every catalogue clears the saved flag on a change, so btnSave follows it after each of them.
+// A catalogue may change any price, unit or name the panel and the grid show, and clears the
+// saved flag on a change: both are brought up to date after each of them.
+void TMainForm::CatalogueClosed() {
+    ShowSelection();
+    UpdateSaveButton();
+}
+
 void TMainForm::MenuUnidadesClick() {
     ShowUnidadesForm(this);
-    UpdateSaveButton();
+    CatalogueClosed();
 }
 
 void TMainForm::RubrosClick() {
     ShowRubrosForm(this);
-    UpdateSaveButton();
+    CatalogueClosed();
 }
 
 void TMainForm::OpenSubCategorias() {
     ShowSubcategoriasSimplesForm(this);
-    UpdateSaveButton();
+    CatalogueClosed();
 }
 
 void TMainForm::OpenSimplesClick() {
@@ -595,7 +609,7 @@ void TMainForm::OpenSimplesClick() {
         const OpenDialogGlobal<TSimplesForm> open(SimplesForm, dialog);
         modal::seam().runModal(dialog);
     }
-    UpdateSaveButton();
+    CatalogueClosed();
 }
 
 void TMainForm::OpenCompuestosClick() {
@@ -604,12 +618,12 @@ void TMainForm::OpenCompuestosClick() {
         const OpenDialogGlobal<TCompuestosForm> open(CompuestosForm, dialog);
         modal::seam().runModal(dialog);
     }
-    UpdateSaveButton();
+    CatalogueClosed();
 }
 
 void TMainForm::btnControlClick() {
     ShowControlForm(this);
-    UpdateSaveButton();
+    CatalogueClosed();
 }
 
 void TMainForm::ContenidoClick() {
@@ -630,10 +644,10 @@ void TMainForm::OpenPresupuestosClick() {
         dialog.ExcludedBudget = CurrentBudget;
     modal::seam().runModal(dialog);
     if (dialog.Cancelled != 0) {
-        if (!CurrentBudget) {
+        if (!CurrentBudget)
             EmptyBudgetView();
-            setWindowTitle(ApplicationTitle());
-        }
+        else
+            ShowSelection(); // the list may have renamed what the panel shows
     } else if (!dialog.ChosenCode.isEmpty()) {
         TInsumo* chosen = Document->Budgets.Find(dialog.ChosenCode.toStdString());
         if (chosen && chosen->AsCompuesto()) {
@@ -739,8 +753,7 @@ void TMainForm::btnPropiedades_Click() {
         RootItem->Name = CurrentBudget->Name();
         if (QTreeWidgetItem* root = tvPresu->topLevelItem(0))
             root->setText(0, q(CurrentBudget->Name()));
-        frame1->stNombre->setText(q(CurrentBudget->Name()));
-        frame1->stUnidad->setText(q(CurrentBudget->Unit()));
+        ShowSelection();
     }
     UpdateSaveButton();
 }
@@ -945,7 +958,8 @@ std::optional<double> TMainForm::ShowDetails() {
     TInsumo& input = *line.Insumo;
     const double quantity = line.Quantity;
     stTipo->setText(KindText(line));
-    frame1->stNombre->setText(q(line.Name));
+    // The node's text: a rename reaches the nodes, not the lines.
+    frame1->stNombre->setText(node->text(0));
     frame1->stUnidad->setText(q(input.Unit()));
     frame1->stCant->setText(fixed(quantity, 0, 3));
     TInsumoCompuesto* compound = line.Kind == kKindPrimary ? nullptr : input.AsCompuesto();

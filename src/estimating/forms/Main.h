@@ -217,6 +217,7 @@ private:
     void ShowDatabaseStatus(const QString& fileName);
     void SetDatabaseMenus(bool on);
     void ShowBudget(TInsumoCompuesto* budget);
+    void CatalogueClosed();
 
     void AddPrimaryItem();
     void AddCompoundItem();

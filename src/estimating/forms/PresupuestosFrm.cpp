@@ -93,6 +93,12 @@ TPresupuestosForm::TPresupuestosForm(QWidget* parent) : QDialog(parent) {
     bind(btnCancel, &TPresupuestosForm::btnCancelClick);
     connect(cboPresupuestos, &QListWidget::itemSelectionChanged, this,
             [this] { modal::guarded([this] { cboPresupuestosClick(); }); });
+    // The view makes a row current, unselected, when the list takes the focus; a row that looks
+    // chosen must be chosen.
+    connect(cboPresupuestos, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0 && !cboPresupuestos->item(row)->isSelected())
+            cboPresupuestos->item(row)->setSelected(true);
+    });
     connect(cboPresupuestos, &QListWidget::itemDoubleClicked, this,
             [this] { modal::guarded([this] { cboPresupuestosDblClick(); }); });
 
@@ -139,12 +145,16 @@ TInsumoCompuesto* TPresupuestosForm::BudgetOfRow(int row) const {
         cboPresupuestos->item(row)->data(kBudgetRole).value<void*>());
 }
 
-void TPresupuestosForm::cboPresupuestosClick() {
+TInsumoCompuesto* TPresupuestosForm::BudgetOfSelectedRow() const {
     const int row = SelectedRow();
-    if (row < 0)
-        return;
-    SelectedBudget = BudgetOfRow(row);
-    ChosenCode = fromUtf8(SelectedBudget->Code());
+    return row < 0 ? nullptr : BudgetOfRow(row);
+}
+
+void TPresupuestosForm::cboPresupuestosClick() {
+    // A deselected row (Ctrl+click) leaves no budget to act on.
+    SelectedBudget = BudgetOfSelectedRow();
+    if (SelectedBudget)
+        ChosenCode = fromUtf8(SelectedBudget->Code());
 }
 
 void TPresupuestosForm::cboPresupuestosDblClick() {
@@ -179,7 +189,8 @@ void TPresupuestosForm::btnAddClick() {
 
 void TPresupuestosForm::btnRenameClick() {
     const int row = SelectedRow();
-    if (row < 0 || !SelectedBudget)
+    SelectedBudget = BudgetOfSelectedRow();
+    if (!SelectedBudget)
         return;
     QListWidgetItem* item = cboPresupuestos->item(row);
     const QString answer = modal::seam().inputBox(
@@ -199,6 +210,8 @@ void TPresupuestosForm::btnRenameClick() {
 }
 
 void TPresupuestosForm::btnDeleteClick() {
+    const int row = SelectedRow();
+    SelectedBudget = BudgetOfSelectedRow();
     if (!SelectedBudget)
         return;
     if (modal::showMessage(QStringLiteral("Are you sure to delete this budget?"), {},
@@ -213,9 +226,7 @@ void TPresupuestosForm::btnDeleteClick() {
         ChosenCode.clear();
         {
             const QSignalBlocker blocker(cboPresupuestos);
-            const int row = SelectedRow();
-            if (row >= 0)
-                delete cboPresupuestos->takeItem(row);
+            delete cboPresupuestos->takeItem(row);
             cboPresupuestos->clearSelection();
             cboPresupuestos->setCurrentRow(-1);
         }
@@ -227,7 +238,8 @@ void TPresupuestosForm::btnDeleteClick() {
 }
 
 void TPresupuestosForm::btnAcceptClick() {
-    if (SelectedRow() < 0 || !SelectedBudget)
+    SelectedBudget = BudgetOfSelectedRow();
+    if (!SelectedBudget)
         return;
     ChosenCode = fromUtf8(SelectedBudget->Code());
     Cancelled = 0;

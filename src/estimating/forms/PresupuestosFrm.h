@@ -48,6 +48,7 @@ private:
     void FormCreate();
     int SelectedRow() const;
     TInsumoCompuesto* BudgetOfRow(int row) const;
+    TInsumoCompuesto* BudgetOfSelectedRow() const;
 };
 
 extern TPresupuestosForm* PresupuestosForm;

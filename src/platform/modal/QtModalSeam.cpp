@@ -126,7 +126,10 @@ public:
         QUrl url = QUrl::fromLocalFile(helpFile);
         if (!topic.isEmpty())
             url.setFragment(topic);
-        QDesktopServices::openUrl(url);
+        // Without a browser Qt would only warn on standard error.
+        if (!QDesktopServices::openUrl(url))
+            showMessage(QStringLiteral("Cannot show the help file \"%1\": no browser was found.")
+                            .arg(helpFile));
     }
 
     void beep() override { QApplication::beep(); }
