@@ -167,13 +167,14 @@ TEST_F(SetupWizard, EnteringDestinationRefillsItButGoingBackDoesNot) {
 TEST_F(SetupWizard, InvalidDestinationStaysWithABeep) {
     Start(BasicPackage());
     Next();
-    for (const char* bad : {"1:\\Apps", "C", "C;\\Apps", "CC\\Apps", "C:Apps", "Q:\\Apps"}) {
+    for (const char* bad :
+         {"1:\\Apps", "C", "C;\\Apps", "CC\\Apps", "C:Apps", "Q:\\Apps", "C:\\Bad|Folder"}) {
         seam.expectMessage("Invalid Destination Directory!");
         form->EDest->setText(bad);
         Next();
         EXPECT_EQ(page(), Page::Destination) << bad;
     }
-    EXPECT_EQ(seam.beeps, 6);
+    EXPECT_EQ(seam.beeps, 7);
     EXPECT_EQ(seam.messages.back().buttons, modal::Buttons::Ok);
 }
 
