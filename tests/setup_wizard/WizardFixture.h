@@ -61,7 +61,8 @@ protected:
         StartBesideWrittenPackage(arguments);
     }
     void StartBesideWrittenPackage(const QStringList& arguments = {}) {
-        form = std::make_unique<TMainForm>(TMainForm::StartUp{arguments, packageDir.path()});
+        form = std::make_unique<TMainForm>(
+            TMainForm::StartUp{arguments, packageDir.path(), screenless});
         if (!form->Ended())
             form->show();
     }
@@ -108,6 +109,7 @@ protected:
     QTemporaryDir packageDir;
     testing_support::ScriptedSeam seam;
     std::unique_ptr<TMainForm> form;
+    bool screenless = false; // as under the offscreen platform
 };
 
 } // namespace wizard_testing

@@ -6,6 +6,17 @@
 #include <QApplication>
 #include <QScreen>
 
+namespace {
+
+// Where no screen can show a message box, an unattended run must not wait for its OK.
+bool noScreenForMessageBoxes() {
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal") ||
+           QGuiApplication::primaryScreen() == nullptr;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Setup"));
@@ -14,6 +25,7 @@ int main(int argc, char** argv) {
     TMainForm::StartUp startUp;
     startUp.arguments = QApplication::arguments().mid(1);
     startUp.programDir = QApplication::applicationDirPath();
+    startUp.screenless = noScreenForMessageBoxes();
     TMainForm form(startUp);
     if (form.Ended())
         return form.ExitCode();

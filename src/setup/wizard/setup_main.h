@@ -34,6 +34,9 @@ public:
     struct StartUp {
         QStringList arguments; // without the program's own name
         QString programDir;    // the folder holding the package
+        // No screen can show a message box (the offscreen or minimal platform, no display): an
+        // unattended run then ends on a failure instead of waiting for an OK no one can give.
+        bool screenless = false;
     };
 
     explicit TMainForm(const StartUp& startUp, QWidget* parent = nullptr);
@@ -148,9 +151,11 @@ private:
     void EndInstaller();
     void CheckOnlyNamedParts(const QString& list);
     bool IsUnattended() const;
+    bool UnattendedByCommandLine() const;
 
     QStringList arguments_;
     QString programDir_;
+    bool screenless_ = false;
     bool destinationGiven_ = false;
     bool ended_ = false;
     bool closed_ = false;
