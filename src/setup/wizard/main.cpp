@@ -15,9 +15,23 @@ bool noScreenForMessageBoxes() {
            QGuiApplication::primaryScreen() == nullptr;
 }
 
+// An unattended run started where there is no display at all (a script, a CI job) runs without a
+// screen rather than failing to start.
+void runUnattendedWithoutDisplayOffscreen(int argc, char** argv) {
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
+        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return;
+    for (int i = 1; i < argc; ++i)
+        if (QByteArray(argv[i]).toLower() == "/u") {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+            return;
+        }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    runUnattendedWithoutDisplayOffscreen(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Setup"));
     QApplication::setWindowIcon(setup_main::art::applicationIcon());
