@@ -44,7 +44,8 @@ inline package_writer::Package BasicPackage() {
 inline package_writer::Package LicensedPackage() {
     package_writer::Package p = BasicPackage();
     p.header.HasLicense = 1;
-    p.license = "{\\rtf1 Licence}\r\nFirst line\r\nSecond line\r\n";
+    p.license = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\b Licence\\b0\\par\r\nFirst line\\line "
+                "Second \\'e9\\par}\r\n";
     return p;
 }
 

@@ -3,6 +3,7 @@
 #include "FolderBrowser.h"
 #include "ModalSeam.h"
 #include "Platform.h"
+#include "RtfText.h"
 #include "TokenList.h"
 #include "WizardArt.h"
 #include "setup_installer.h"
@@ -20,6 +21,7 @@
 #include <QPushButton>
 #include <QSet>
 #include <QStackedWidget>
+#include <QTextCursor>
 #include <QTimer>
 
 #include <array>
@@ -691,8 +693,8 @@ void TMainForm::CheckDestination() {
     ShowPageWithHeader(Type);
 }
 
-// The licence is shown as the plain lines of "license.rtf"; a package that lost it since it was
-// loaded cannot go on.
+// The licence shows the text of "license.rtf"; a package that lost it since it was loaded cannot
+// go on.
 bool TMainForm::LoadLicence() {
     QFile file(Installer->SourceDir + QStringLiteral("license.rtf"));
     if (!file.open(QIODevice::ReadOnly) || file.size() > MaxLicenceBytes) {
@@ -704,13 +706,21 @@ bool TMainForm::LoadLicence() {
         EndInstaller();
         return false;
     }
-    QString text = setup::AnsiToText(file.readAll().toStdString());
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    if (text.endsWith(QLatin1Char('\n')))
-        text.chop(1);
-    Memo1->setPlainText(text);
+    ShowLicence(setup_main::ReadLicenceText(file.readAll()));
     return true;
+}
+
+void TMainForm::ShowLicence(const std::vector<setup_main::TextRun>& runs) {
+    Memo1->clear();
+    QTextCursor cursor(Memo1->document());
+    for (const setup_main::TextRun& run : runs) {
+        QTextCharFormat format;
+        format.setFontWeight(run.style.bold ? QFont::Bold : QFont::Normal);
+        format.setFontItalic(run.style.italic);
+        format.setFontUnderline(run.style.underline);
+        cursor.insertText(run.text, format);
+    }
+    Memo1->moveCursor(QTextCursor::Start);
 }
 
 void TMainForm::CheckBox1Click() {

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class QCheckBox;
 class QFrame;
@@ -23,6 +24,9 @@ class QTimer;
 
 namespace setup {
 class TInstaller;
+}
+namespace setup_main {
+struct TextRun;
 }
 
 class TMainForm : public QWidget, public setup::WizardLink {
@@ -145,6 +149,7 @@ private:
     void EnterDestination();
     void CheckDestination();
     bool LoadLicence();
+    void ShowLicence(const std::vector<setup_main::TextRun>& runs);
     void StartUnattended();
     bool PrepareUnattendedRoot();
     void FailUnattended(const QString& reason);
