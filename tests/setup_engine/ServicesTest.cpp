@@ -103,7 +103,8 @@ TEST_F(SetupEngineServices, IsValidDestination) {
     Load(BasicPackage());
     for (const char* good : {"C:", "c:", "C:\\", "c:\\Program Files\\App", "C:\\..\\x"})
         EXPECT_TRUE(installer.IsValidDestination(good)) << good;
-    for (const char* bad : {"", "C", "1:\\x", "C\\x", "C;\\x", "C:x", "Z:\\x", "\\\\server\\x"})
+    for (const char* bad : {"", "C", "1:\\x", "C\\x", "C;\\x", "C:x", "Z:\\x", "\\\\server\\x",
+                            "C:\\Bad|Folder", "C:\\a\\b<c>", "C:\\Wh?t\\x", "C:\\\"q\"", "C:\\*"})
         EXPECT_FALSE(installer.IsValidDestination(bad)) << bad;
     root.platform().setFreeSpace('C', 0);
     EXPECT_FALSE(installer.IsValidDestination("C:\\x")) << "a full drive";

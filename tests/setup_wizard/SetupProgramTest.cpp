@@ -12,8 +12,9 @@
 namespace {
 
 struct Outcome {
-    int exitCode = -1;
+    int exitCode = -1; // -1: still running at the time limit
     QString output;
+    QString errors; // standard error
 };
 
 class SetupWizardProgram : public ::testing::Test {
@@ -24,22 +25,27 @@ protected:
         ASSERT_TRUE(QFile::copy(QStringLiteral(SETUP_PROGRAM), program));
     }
 
-    Outcome Start(const QStringList& arguments) {
+    Outcome Start(const QStringList& arguments, int timeLimitMs = 60000) {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        if (noDisplay) {
+            for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+                environment.remove(name);
+        } else {
+            environment.insert("QT_QPA_PLATFORM", "offscreen");
+        }
         environment.insert(winplatform::kRootVariable, root.path());
         process.setProcessEnvironment(environment);
-        process.setProcessChannelMode(QProcess::MergedChannels);
         process.start(program, arguments);
         Outcome run;
-        if (!process.waitForFinished(60000)) {
+        if (!process.waitForFinished(timeLimitMs)) {
             process.kill();
             process.waitForFinished();
             return run;
         }
         run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
-        run.output = QString::fromLocal8Bit(process.readAll());
+        run.output = QString::fromLocal8Bit(process.readAllStandardOutput());
+        run.errors = QString::fromLocal8Bit(process.readAllStandardError());
         return run;
     }
 
@@ -56,6 +62,7 @@ protected:
     QTemporaryDir root;
     QTemporaryDir packageDir;
     QString program;
+    bool noDisplay = false; // else the offscreen platform
 };
 
 package_writer::Package Package() {
@@ -74,7 +81,7 @@ package_writer::Package Package() {
 TEST_F(SetupWizardProgram, UnattendedRunInstallsBesideItsPackage) {
     package_writer::Write(packageDir.path().toStdString(), Package());
     const Outcome run = Start({"/u", "/p:Program"});
-    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
     EXPECT_EQ(Read(hostOf("C:\\Program Files\\Sample\\sample.exe")), QByteArray(5000, 'x') + "end");
     EXPECT_FALSE(QFile::exists(hostOf("C:\\Program Files\\Sample\\help\\readme.txt")));
     const QByteArray log = Read(hostOf("C:\\Program Files\\Sample\\tvuninst.dat"));
@@ -85,7 +92,23 @@ TEST_F(SetupWizardProgram, UnattendedRunInstallsBesideItsPackage) {
 TEST_F(SetupWizardProgram, UnattendedRunIntoTheGivenFolder) {
     package_writer::Write(packageDir.path().toStdString(), Package());
     const Outcome run = Start({"/U", "/d:C:\\Elsewhere\\"});
-    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
     EXPECT_EQ(Read(hostOf("C:\\Elsewhere\\help\\readme.txt")), "read me");
     EXPECT_TRUE(QFile::exists(hostOf("C:\\Elsewhere\\sample.exe")));
+}
+
+// No one can press OK without a screen: the failure goes to standard error and the run ends.
+TEST_F(SetupWizardProgram, UnattendedFailureWithoutAScreenSaysWhyAndEnds) {
+    package_writer::Write(packageDir.path().toStdString(), Package());
+    Outcome run = Start({"/u", "/d:C:\\Bad|Folder"}, 10000);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.errors.contains("Unattended Setup failed!\nInvalid Destination Directory"))
+        << run.errors.toStdString();
+
+    QFile::remove(packageDir.filePath("data.pak"));
+    noDisplay = true;
+    run = Start({"/u"}, 10000);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.errors.contains("Could not find all required files!"))
+        << run.errors.toStdString();
 }

@@ -44,7 +44,8 @@ inline package_writer::Package BasicPackage() {
 inline package_writer::Package LicensedPackage() {
     package_writer::Package p = BasicPackage();
     p.header.HasLicense = 1;
-    p.license = "{\\rtf1 Licence}\r\nFirst line\r\nSecond line\r\n";
+    p.license = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\b Licence\\b0\\par\r\nFirst line\\line "
+                "Second \\'e9\\par}\r\n";
     return p;
 }
 
@@ -61,7 +62,8 @@ protected:
         StartBesideWrittenPackage(arguments);
     }
     void StartBesideWrittenPackage(const QStringList& arguments = {}) {
-        form = std::make_unique<TMainForm>(TMainForm::StartUp{arguments, packageDir.path()});
+        form = std::make_unique<TMainForm>(
+            TMainForm::StartUp{arguments, packageDir.path(), screenless});
         if (!form->Ended())
             form->show();
     }
@@ -108,6 +110,7 @@ protected:
     QTemporaryDir packageDir;
     testing_support::ScriptedSeam seam;
     std::unique_ptr<TMainForm> form;
+    bool screenless = false; // as under the offscreen platform
 };
 
 } // namespace wizard_testing

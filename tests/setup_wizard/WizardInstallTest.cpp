@@ -188,6 +188,15 @@ TEST_F(SetupWizard, UnattendedWithoutDiskSpaceSaysSoAndCloses) {
     EXPECT_EQ(seam.beeps, 1);
 }
 
+TEST_F(SetupWizard, UnattendedFailureWithoutAScreenClosesWithoutABox) {
+    windows.platform().setFreeSpace('C', 10);
+    screenless = true;
+    Start(BasicPackage(), {"/u"});
+    ASSERT_TRUE(WaitFor([&] { return form->Closed(); }));
+    EXPECT_EQ(form->ExitCode(), 1);
+    EXPECT_TRUE(seam.messages.empty());
+}
+
 TEST_F(SetupWizard, UnattendedOnUnsupportedWindowsEnds) {
     ASSERT_TRUE(winplatform::setWindowsVersion(
         windows.platform().registry(), {winplatform::WindowsPlatform::WindowsNT, 5, 0, 2195}));

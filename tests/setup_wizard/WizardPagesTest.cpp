@@ -5,6 +5,8 @@
 #include <QPlainTextEdit>
 #include <QSet>
 #include <QStackedWidget>
+#include <QTextBlock>
+#include <QTextDocument>
 
 using namespace wizard_testing;
 
@@ -114,7 +116,12 @@ TEST_F(SetupWizard, PagesWithLicence) {
     EXPECT_EQ(page(), Page::Agree);
     EXPECT_EQ(title(), "License Agreement");
     EXPECT_EQ(subtitle(), "Read the License Agreement carefully.");
-    EXPECT_EQ(form->Memo1->toPlainText(), "{\\rtf1 Licence}\nFirst line\nSecond line");
+    // The licence's text and styles, not its RTF markup.
+    EXPECT_EQ(form->Memo1->document()->toRawText(), "Licence\u2029First line\u2028Second \u00E9");
+    EXPECT_TRUE(
+        form->Memo1->document()->firstBlock().begin().fragment().charFormat().font().bold());
+    EXPECT_FALSE(
+        form->Memo1->document()->lastBlock().begin().fragment().charFormat().font().bold());
     EXPECT_FALSE(form->Button2->isEnabled());
     EXPECT_TRUE(form->Button3->isEnabled());
 
@@ -167,13 +174,14 @@ TEST_F(SetupWizard, EnteringDestinationRefillsItButGoingBackDoesNot) {
 TEST_F(SetupWizard, InvalidDestinationStaysWithABeep) {
     Start(BasicPackage());
     Next();
-    for (const char* bad : {"1:\\Apps", "C", "C;\\Apps", "CC\\Apps", "C:Apps", "Q:\\Apps"}) {
+    for (const char* bad :
+         {"1:\\Apps", "C", "C;\\Apps", "CC\\Apps", "C:Apps", "Q:\\Apps", "C:\\Bad|Folder"}) {
         seam.expectMessage("Invalid Destination Directory!");
         form->EDest->setText(bad);
         Next();
         EXPECT_EQ(page(), Page::Destination) << bad;
     }
-    EXPECT_EQ(seam.beeps, 6);
+    EXPECT_EQ(seam.beeps, 7);
     EXPECT_EQ(seam.messages.back().buttons, modal::Buttons::Ok);
 }
 

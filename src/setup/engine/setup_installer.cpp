@@ -434,7 +434,10 @@ bool TInstaller::IsValidDestination(const QString& text) const {
         return false;
     if (text.at(1) != QLatin1Char(':'))
         return false;
-    return text.size() == 2 || text.at(2) == QLatin1Char('\\');
+    if (text.size() > 2 && text.at(2) != QLatin1Char('\\'))
+        return false;
+    // A folder the install could not create (a name with "|", "?", ... in it) is no destination.
+    return Windows().paths().toHost(text).has_value();
 }
 
 bool TInstaller::CheckWindowsVersion() {

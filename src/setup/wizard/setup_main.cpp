@@ -3,6 +3,7 @@
 #include "FolderBrowser.h"
 #include "ModalSeam.h"
 #include "Platform.h"
+#include "RtfText.h"
 #include "TokenList.h"
 #include "WizardArt.h"
 #include "setup_installer.h"
@@ -20,10 +21,14 @@
 #include <QPushButton>
 #include <QSet>
 #include <QStackedWidget>
+#include <QTextCursor>
 #include <QTimer>
 
 #include <array>
+#include <cstdio>
+#include <functional>
 #include <optional>
+#include <utility>
 
 TMainForm* MainForm = nullptr;
 
@@ -100,6 +105,50 @@ modal::Answer ask(const QString& text, modal::Buttons buttons, modal::Icon icon)
     return modal::showMessage(text, QStringLiteral("Setup"), buttons, icon, true);
 }
 
+// An unattended run may have no one at the screen: each failure box (the ones with only OK) is
+// also written to standard error, and where no screen can show it the run goes on at once as
+// though OK had been pressed. Every other question passes unchanged.
+class UnattendedFailureEcho final : public modal::Seam {
+public:
+    UnattendedFailureEcho(bool screenless, std::function<bool()> unattended)
+        : inner_(modal::seam()), screenless_(screenless), unattended_(std::move(unattended)),
+          scoped_(*this) {}
+
+    modal::Answer message(const modal::Message& m) override {
+        if (m.buttons != modal::Buttons::Ok || !unattended_())
+            return inner_.message(m);
+        QString text = m.text;
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+        std::fflush(stderr);
+        return screenless_ ? modal::Answer::Ok : inner_.message(m);
+    }
+    QString inputBox(const QString& caption, const QString& prompt, const QString& value) override {
+        return inner_.inputBox(caption, prompt, value);
+    }
+    std::optional<QString> openFile(const modal::FileDialog& d) override {
+        return inner_.openFile(d);
+    }
+    std::optional<QString> saveFile(const modal::FileDialog& d) override {
+        return inner_.saveFile(d);
+    }
+    std::optional<QString> browseFolder(const QString& caption,
+                                        const QString& initialDir) override {
+        return inner_.browseFolder(caption, initialDir);
+    }
+    int runModal(QDialog& dialog) override { return inner_.runModal(dialog); }
+    void showHelp(const QString& helpFile, const QString& topic) override {
+        inner_.showHelp(helpFile, topic);
+    }
+    void beep() override { inner_.beep(); }
+
+private:
+    modal::Seam& inner_;
+    bool screenless_;
+    std::function<bool()> unattended_;
+    modal::ScopedSeam scoped_; // last: in force only while the rest is there
+};
+
 QString withoutOneTrailingBackslash(QString path) {
     if (path.endsWith(QLatin1Char('\\')))
         path.chop(1);
@@ -111,10 +160,14 @@ QString withoutOneTrailingBackslash(QString path) {
 TMainForm::TMainForm(const StartUp& startUp, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      arguments_(startUp.arguments), programDir_(startUp.programDir) {
+      arguments_(startUp.arguments), programDir_(startUp.programDir),
+      screenless_(startUp.screenless) {
     MainForm = this;
     BuildForm();
     BindHandlers();
+    // The package may fail to load before it can say that it is unattended; "/u" already can.
+    const UnattendedFailureEcho echo(
+        screenless_, [this] { return UnattendedByCommandLine() || IsUnattended(); });
     bool created = false;
     modal::guarded([&] {
         FormCreate();
@@ -465,6 +518,10 @@ bool TMainForm::IsUnattended() const {
     return Installer && Installer->Header.Unattended == 1;
 }
 
+bool TMainForm::UnattendedByCommandLine() const {
+    return arguments_.contains(QStringLiteral("/u"), Qt::CaseInsensitive);
+}
+
 void TMainForm::StartUnattended() {
     if (!Installer->CheckWindowsVersion()) {
         FailUnattended(QStringLiteral("This Version of Windows is not supported."));
@@ -636,8 +693,8 @@ void TMainForm::CheckDestination() {
     ShowPageWithHeader(Type);
 }
 
-// The licence is shown as the plain lines of "license.rtf"; a package that lost it since it was
-// loaded cannot go on.
+// The licence shows the text of "license.rtf"; a package that lost it since it was loaded cannot
+// go on.
 bool TMainForm::LoadLicence() {
     QFile file(Installer->SourceDir + QStringLiteral("license.rtf"));
     if (!file.open(QIODevice::ReadOnly) || file.size() > MaxLicenceBytes) {
@@ -649,13 +706,21 @@ bool TMainForm::LoadLicence() {
         EndInstaller();
         return false;
     }
-    QString text = setup::AnsiToText(file.readAll().toStdString());
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    if (text.endsWith(QLatin1Char('\n')))
-        text.chop(1);
-    Memo1->setPlainText(text);
+    ShowLicence(setup_main::ReadLicenceText(file.readAll()));
     return true;
+}
+
+void TMainForm::ShowLicence(const std::vector<setup_main::TextRun>& runs) {
+    Memo1->clear();
+    QTextCursor cursor(Memo1->document());
+    for (const setup_main::TextRun& run : runs) {
+        QTextCharFormat format;
+        format.setFontWeight(run.style.bold ? QFont::Bold : QFont::Normal);
+        format.setFontItalic(run.style.italic);
+        format.setFontUnderline(run.style.underline);
+        cursor.insertText(run.text, format);
+    }
+    Memo1->moveCursor(QTextCursor::Start);
 }
 
 void TMainForm::CheckBox1Click() {
@@ -726,6 +791,7 @@ void TMainForm::LAppWebsiteClick() {
 
 void TMainForm::CoThreadTimer() {
     CoThread->stop();
+    const UnattendedFailureEcho echo(screenless_, [this] { return IsUnattended(); });
     switch (Installer->GetStatus()) {
     case setup::TInstaller::StatusCompleted:
         if (IsUnattended())

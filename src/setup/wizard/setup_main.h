@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class QCheckBox;
 class QFrame;
@@ -24,6 +25,9 @@ class QTimer;
 namespace setup {
 class TInstaller;
 }
+namespace setup_main {
+struct TextRun;
+}
 
 class TMainForm : public QWidget, public setup::WizardLink {
     Q_OBJECT
@@ -34,6 +38,9 @@ public:
     struct StartUp {
         QStringList arguments; // without the program's own name
         QString programDir;    // the folder holding the package
+        // No screen can show a message box (the offscreen or minimal platform, no display): an
+        // unattended run then ends on a failure instead of waiting for an OK no one can give.
+        bool screenless = false;
     };
 
     explicit TMainForm(const StartUp& startUp, QWidget* parent = nullptr);
@@ -142,15 +149,18 @@ private:
     void EnterDestination();
     void CheckDestination();
     bool LoadLicence();
+    void ShowLicence(const std::vector<setup_main::TextRun>& runs);
     void StartUnattended();
     bool PrepareUnattendedRoot();
     void FailUnattended(const QString& reason);
     void EndInstaller();
     void CheckOnlyNamedParts(const QString& list);
     bool IsUnattended() const;
+    bool UnattendedByCommandLine() const;
 
     QStringList arguments_;
     QString programDir_;
+    bool screenless_ = false;
     bool destinationGiven_ = false;
     bool ended_ = false;
     bool closed_ = false;
