@@ -1,8 +1,8 @@
 #include "SimplesFrm.h"
 
-#include "DialogKit.h"
 #include "Componentes.h"
 #include "Database.h"
+#include "DialogKit.h"
 #include "Main.h"
 #include "ModalSeam.h"
 #include "ModificarPreciosFrm.h"
@@ -364,12 +364,12 @@ bool TSimplesForm::ValidatePrimary() const {
     const bool unit = !cboUnidad->currentText().isEmpty();
     const bool costType = !cboCategoria->currentText().isEmpty();
     const bool subcategory = !cboSubCategoria->currentText().isEmpty();
-    const bool price = simples_lists::IsPriceText(s(edtPU->text()));
+    const bool price = estimating::IsTypedNumber(s(edtPU->text()));
     return name && unit && costType && subcategory && price;
 }
 
 double TSimplesForm::PriceFromText() const {
-    return simples_lists::PriceOfText(s(edtPU->text()));
+    return estimating::TypedNumber(s(edtPU->text()));
 }
 
 void TSimplesForm::RefillPrimaryList() {
