@@ -140,6 +140,19 @@ TEST_F(AddItemFrmTest, CommaLocaleAcceptsBothForms) {
     }
 }
 
+TEST_F(AddItemFrmTest, AQuantityMakingAnInfiniteAmountIsRefused) {
+    ScriptedSeam seam;
+    TAddSimpleForm p(form);
+    p.PrepareChoices();
+    pick(p, "Labor", "Crew", "Mason");
+    seam.expectMessage("Error : '1e308' is not a valid floating point value");
+    p.edtCantidad->setText("1e308");
+    p.btnAccept->click();
+    EXPECT_NE(p.result(), QDialog::Accepted);
+    EXPECT_TRUE(p.ChosenCode.isEmpty());
+    EXPECT_EQ(p.Quantity, 0.0);
+}
+
 TEST_F(AddItemFrmTest, OldItemRowsStayUntilANewSubcategoryIsChosen) {
     ScriptedSeam seam;
     TAddSimpleForm p(form);

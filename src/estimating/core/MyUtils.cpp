@@ -157,6 +157,10 @@ std::string NormalisedNumber(std::string_view s, std::string_view mark) {
     return pos == s.size() ? out : std::string{};
 }
 
+[[noreturn]] void ThrowNotAFloat(std::string_view text) {
+    throw EConvertError("'" + std::string(text) + "' is not a valid floating point value");
+}
+
 // The text with the decimal mark in force in place of every period.
 std::string WithEveryPeriodMarked(std::string_view text) {
     std::string result;
@@ -262,9 +266,15 @@ bool TryStrToFloat(std::string_view text, double& value) {
 double StrToFloat(std::string_view text) {
     double value = 0.0;
     if (!TryStrToFloat(text, value)) {
-        throw EConvertError("'" + std::string(text) + "' is not a valid floating point value");
+        ThrowNotAFloat(text);
     }
     return value;
+}
+
+void RequireFiniteResult(std::string_view text, double result) {
+    if (!std::isfinite(result)) {
+        ThrowNotAFloat(text);
+    }
 }
 
 bool IsPeriodNumber(std::string_view text) {

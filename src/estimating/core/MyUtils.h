@@ -52,4 +52,9 @@ bool IsTypedNumber(std::string_view text);
 // The value of a text that IsTypedNumber accepts, in either form; EConvertError otherwise.
 double TypedNumber(std::string_view text);
 
+// Refuses the typed `text` with StrToFloat's error when `result`, what its number makes of a
+// stored price, quantity or amount, is not finite: a number too large for its place is refused
+// as one that cannot be read.
+void RequireFiniteResult(std::string_view text, double result);
+
 } // namespace estimating

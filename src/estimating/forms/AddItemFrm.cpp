@@ -158,6 +158,7 @@ void TAddSimpleForm::btnAcceptClick() {
     double quantity = 0.0;
     try {
         quantity = estimating::TypedNumber(text);
+        estimating::RequireFiniteResult(text, quantity * estimating::UnitPrice(*input));
     } catch (const std::exception& e) {
         modal::showMessage(QStringLiteral("Error : ") + QString::fromUtf8(e.what()));
         return;
