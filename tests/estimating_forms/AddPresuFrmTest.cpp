@@ -91,6 +91,20 @@ TEST_F(AddPresuFrmTest, EmptyQuantityShowsTheConversionMessageAlone) {
     EXPECT_EQ(d.Quantity, 0.0);
 }
 
+TEST_F(AddPresuFrmTest, AQuantityMakingAnInfiniteAmountIsRefusedAsUnreadable) {
+    ScriptedSeam seam;
+    TAddPresuForm d(form);
+    d.ExcludedCode = "P000001";
+    d.FormShow();
+    select(d, "Shed");
+    seam.expectMessage("'1e308' is not a valid floating point value");
+    d.edtCant->setText("1e308");
+    d.btnAccept->click();
+    EXPECT_TRUE(d.ChosenCode.isEmpty());
+    EXPECT_EQ(d.Cancelled, 1);
+    EXPECT_NE(d.result(), QDialog::Accepted);
+}
+
 TEST_F(AddPresuFrmTest, AnyNumberIsAQuantityInTheLocalesForm) {
     ScriptedSeam seam;
     TAddPresuForm d(form);

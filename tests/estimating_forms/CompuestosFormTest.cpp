@@ -606,6 +606,9 @@ TEST_F(CompoundsCatalogue, ModifyQuantityThatIsNoNumberChangesNothing) {
     seam.expectInput("Input new value.", "abc");
     seam.expectMessage("'abc' is not a valid floating point value");
     f->btnEditCant->click();
+    seam.expectInput("Input new value.", "1e308"); // too large once multiplied by the price
+    seam.expectMessage("'1e308' is not a valid floating point value");
+    f->btnEditCant->click();
     EXPECT_EQ(compound("C000001")->Items().Item(0).Quantity, 3.0);
     EXPECT_EQ(Document->Saved, 1);
 }

@@ -154,14 +154,17 @@ TEST_F(BudgetDetails, CancelledInputAppliesTheShownValue) {
     EXPECT_TRUE(form->btnSave->isEnabled());
 }
 
-TEST_F(BudgetDetails, ANonNumberShowsTheConversionErrorAlone) {
-    SetRates(0.10, 0, 0, 0);
+TEST_F(BudgetDetails, ANonNumberOrAnOverlargeRateShowsTheConversionErrorAlone) {
+    SetRates(0.10, 0, 1.0, 0);
     Open();
     testing_support::ScriptedSeam seam;
     seam.expectInput("Input a new value.", "12,5")
         .expectMessage("'12,5' is not a valid floating point value")
         .expectInput("Input a new value.", "inf")
-        .expectMessage("'inf' is not a valid floating point value");
+        .expectMessage("'inf' is not a valid floating point value")
+        .expectInput("Input a new value.", "1e308") // with VAT at 100 %, an infinite bid price
+        .expectMessage("'1e308' is not a valid floating point value");
+    DoubleClick(form->stGastosGeneralesPorcent);
     DoubleClick(form->stGastosGeneralesPorcent);
     DoubleClick(form->stGastosGeneralesPorcent);
     EXPECT_EQ(seam.messages[0].text, "'12,5' is not a valid floating point value");

@@ -122,14 +122,15 @@ TEST_F(PriceChange, LoweringByAHundredOrMore) {
     EXPECT_DOUBLE_EQ(form->LastFactor(), -0.5);
 }
 
-TEST_F(PriceChange, AnUnreadablePercentageChangesNothingSilently) {
+TEST_F(PriceChange, AnUnreadableOrOverlargePercentageIsReportedAndChangesNothing) {
     ChooseSteel();
-    for (const char* bad : {"", "abc", "1,5", "inf", "1e999"}) {
+    for (const char* bad : {"", "abc", "1,5", "inf", "1e999", "1e308"}) {
+        seam.expectMessage(QStringLiteral("'%1' is not a valid floating point value").arg(bad));
         form->edtPorcent->setText(bad);
         form->btnAccept->click();
         EXPECT_DOUBLE_EQ(rebar->Price(), 200) << bad;
+        EXPECT_DOUBLE_EQ(wire->Price(), 10) << bad;
     }
-    EXPECT_TRUE(seam.log().empty());
     EXPECT_EQ(doc.Saved, 1);
 }
 
@@ -197,13 +198,27 @@ TEST_F(PriceChange, AllBoxesCheckButNeverClear) {
     EXPECT_EQ(Checked(*form->chkSimples).size(), 6);
 }
 
-TEST_F(PriceChange, PrimariesOfTheSameNameShareOneEntry) {
+TEST_F(PriceChange, PrimariesOfTheSameNameEachHaveTheirOwnEntry) {
     TInsumo* second = AddPrimary(doc, "REBAR", "Materials", "Steel", 1000);
     ChooseSteel();
-    EXPECT_EQ(Texts(*form->chkSimples), QStringList({"Rebar", "Wire"}));
+    EXPECT_EQ(Texts(*form->chkSimples), QStringList({"Rebar", "Wire", "REBAR"}));
     Accept("10");
     EXPECT_DOUBLE_EQ(rebar->Price(), 220);
-    EXPECT_DOUBLE_EQ(second->Price(), 1000);
+    EXPECT_DOUBLE_EQ(second->Price(), 1100);
+}
+
+TEST_F(PriceChange, ClearingASubcategoryLeavesANamesakeReachedThroughAnother) {
+    TInsumo* helperTwo = AddPrimary(doc, "Helper", "Labor", "Masonry", 30);
+    Tick(*form->chkCategorias, "Labor");
+    Tick(*form->chkSubcategorias, "Masonry");
+    Tick(*form->chkSubcategorias, "Shared");
+    EXPECT_EQ(Texts(*form->chkSimples), QStringList({"Mason", "Helper", "Glue", "Helper"}));
+    Tick(*form->chkSubcategorias, "Shared", false);
+    EXPECT_EQ(Texts(*form->chkSimples), QStringList({"Mason", "Helper"}));
+    form->chbSimples->click();
+    Accept("50");
+    EXPECT_DOUBLE_EQ(helperTwo->Price(), 45);
+    EXPECT_DOUBLE_EQ(helper->Price(), 8);
 }
 
 TEST_F(PriceChange, TickingAPrimaryRunsNothingAndCancelUndoesNothing) {

@@ -387,6 +387,25 @@ TEST_F(PrimariesCatalogue, AConversionErrorChangesNothing) {
     ExpectBrowse(form);
 }
 
+TEST_F(PrimariesCatalogue, APriceThatMakesALineAmountInfiniteChangesNothing) {
+    auto budget = std::make_unique<estimating::TPresupuesto>();
+    budget->SetSubKind(2);
+    budget->SetCode("P000001");
+    estimating::TItem line;
+    line.Code = cement->Code();
+    line.Quantity = 2;
+    doc.Budgets.Add(std::move(budget))->AsCompuesto()->Items().Add(line);
+    testing_support::ScriptedSeam seam;
+    TSimplesForm form;
+    form.edtNombre->setText("Portland");
+    form.edtPU->setText("1e308");
+    seam.expectMessage("'1e308' is not a valid floating point value");
+    form.btnAcceptClick();
+    EXPECT_EQ(cement->Name(), "Cement");
+    EXPECT_DOUBLE_EQ(cement->Price(), 12.5);
+    EXPECT_EQ(doc.Saved, 1);
+}
+
 TEST_F(PrimariesCatalogue, EditWithNoPrimaryChangesNothing) {
     TSimplesForm form;
     Pick(*form.lbCategorias, 3);

@@ -178,13 +178,16 @@ TEST_F(TreeEditTest, NewQuantityIsAppliedOnlyWhenPositive) {
     EXPECT_TRUE(seam.messages.empty());
 }
 
-TEST_F(TreeEditTest, NewQuantityThatIsNotANumberShowsTheConversionMessage) {
+TEST_F(TreeEditTest, NewQuantityThatIsNotANumberOrTooLargeShowsTheConversionMessage) {
     ScriptedSeam seam;
     click(node({"Mason"}));
     seam.expectInput("Input a new quantity", QString("abc"));
     seam.expectMessage("'abc' is not a valid floating point value");
     seam.expectInput("Input a new quantity", QString(""));
     seam.expectMessage("'' is not a valid floating point value");
+    seam.expectInput("Input a new quantity", QString("1e308")); // too large times the price
+    seam.expectMessage("'1e308' is not a valid floating point value");
+    form->frame1->btnEditCant->click();
     form->frame1->btnEditCant->click();
     form->frame1->btnEditCant->click();
     EXPECT_EQ(form->CurrentBudget->Items().Find("S000002")->Quantity, 10.0);

@@ -492,6 +492,11 @@ double TInsumoCompuesto::ComputePrice() {
     return total;
 }
 
+double UnitPrice(TInsumo& input) {
+    TInsumoCompuesto* compound = input.AsCompuesto();
+    return compound ? compound->ComputePrice() : input.Price();
+}
+
 bool TInsumoCompuesto::ContainsBudget(const std::string& code) const {
     return Reaches(code, [](const TItem& line) {
         return line.SubKind == kSubKindBudget || line.SubKind == kSubKindDivision;

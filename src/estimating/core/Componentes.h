@@ -253,6 +253,9 @@ private:
     std::string placement_;
 };
 
+// What one unit of an input costs: a compound-type input's computed price, a primary's price.
+double UnitPrice(TInsumo& input);
+
 // The class of new budgets and divisions; adds nothing.
 class TPresupuesto : public TInsumoCompuesto {};
 

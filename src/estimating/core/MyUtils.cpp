@@ -157,6 +157,42 @@ std::string NormalisedNumber(std::string_view s, std::string_view mark) {
     return pos == s.size() ? out : std::string{};
 }
 
+[[noreturn]] void ThrowNotAFloat(std::string_view text) {
+    throw EConvertError("'" + std::string(text) + "' is not a valid floating point value");
+}
+
+// The text with the decimal mark in force in place of every period.
+std::string WithEveryPeriodMarked(std::string_view text) {
+    std::string result;
+    for (char c : text) {
+        if (c == '.') {
+            result += Mark();
+        } else {
+            result += c;
+        }
+    }
+    return result;
+}
+
+// The text with a period in place of every decimal mark in force.
+std::string WithPeriod(std::string_view text) {
+    const std::string& mark = Mark();
+    if (mark == ".") {
+        return std::string(text);
+    }
+    std::string result;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        if (text.substr(at, mark.size()) == mark) {
+            result += '.';
+            at += mark.size();
+        } else {
+            result += text[at++];
+        }
+    }
+    return result;
+}
+
 } // namespace
 
 void SetDecimalMark(std::string mark) {
@@ -230,9 +266,15 @@ bool TryStrToFloat(std::string_view text, double& value) {
 double StrToFloat(std::string_view text) {
     double value = 0.0;
     if (!TryStrToFloat(text, value)) {
-        throw EConvertError("'" + std::string(text) + "' is not a valid floating point value");
+        ThrowNotAFloat(text);
     }
     return value;
+}
+
+void RequireFiniteResult(std::string_view text, double result) {
+    if (!std::isfinite(result)) {
+        ThrowNotAFloat(text);
+    }
 }
 
 bool IsPeriodNumber(std::string_view text) {
@@ -241,6 +283,17 @@ bool IsPeriodNumber(std::string_view text) {
         ++pos;
     }
     return !NormalisedNumber(text.substr(pos), ".").empty();
+}
+
+bool IsTypedNumber(std::string_view text) {
+    return IsPeriodNumber(text) || IsPeriodNumber(WithPeriod(text));
+}
+
+double TypedNumber(std::string_view text) {
+    if (IsPeriodNumber(text)) {
+        return StrToFloat(WithEveryPeriodMarked(text));
+    }
+    return StrToFloat(text);
 }
 
 } // namespace estimating

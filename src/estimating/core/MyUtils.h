@@ -40,10 +40,21 @@ double StrToFloat(std::string_view text);
 // As StrToFloat; false (and `value` untouched) instead of the error.
 bool TryStrToFloat(std::string_view text, double& value);
 
-// The check of typed prices, picker quantities and report cells: leading blanks, an optional
-// sign, digits with an optional period and fraction digits, an optional exponent ("E" or "e",
-// optional sign, at least one digit), and nothing after it. A period is the decimal mark
-// whatever the locale; the empty text fails.
+// A number written with a period (report cells, and with IsTypedNumber typed prices and
+// quantities): leading blanks, an optional sign, digits with an optional period and fraction
+// digits, an optional exponent ("E" or "e", optional sign, at least one digit), and nothing after
+// it. A period is the decimal mark whatever the locale; the empty text fails.
 bool IsPeriodNumber(std::string_view text);
+
+// A typed price or quantity: IsPeriodNumber's form, or the same written with the decimal mark in
+// force.
+bool IsTypedNumber(std::string_view text);
+// The value of a text that IsTypedNumber accepts, in either form; EConvertError otherwise.
+double TypedNumber(std::string_view text);
+
+// Refuses the typed `text` with StrToFloat's error when `result`, what its number makes of a
+// stored price, quantity or amount, is not finite: a number too large for its place is refused
+// as one that cannot be read.
+void RequireFiniteResult(std::string_view text, double result);
 
 } // namespace estimating

@@ -1,8 +1,8 @@
 #include "AddItemFrm.h"
 
-#include "DialogKit.h"
 #include "Componentes.h"
 #include "Database.h"
+#include "DialogKit.h"
 #include "Main.h"
 #include "ModalSeam.h"
 #include "MyUtils.h"
@@ -151,13 +151,14 @@ TInsumo* TAddSimpleForm::SelectedInput() const {
 void TAddSimpleForm::btnAcceptClick() {
     TInsumo* input = SelectedInput();
     const std::string text = edtCantidad->text().toStdString();
-    if (!input || text.empty() || !estimating::IsPeriodNumber(text)) {
+    if (!input || text.empty() || !estimating::IsTypedNumber(text)) {
         modal::showMessage(kWrongData);
         return;
     }
     double quantity = 0.0;
     try {
-        quantity = estimating::StrToFloat(text);
+        quantity = estimating::TypedNumber(text);
+        estimating::RequireFiniteResult(text, quantity * estimating::UnitPrice(*input));
     } catch (const std::exception& e) {
         modal::showMessage(QStringLiteral("Error : ") + QString::fromUtf8(e.what()));
         return;

@@ -1,8 +1,8 @@
 #include "AddPresuFrm.h"
 
-#include "DialogKit.h"
 #include "Componentes.h"
 #include "Database.h"
+#include "DialogKit.h"
 #include "Main.h"
 #include "ModalSeam.h"
 #include "MyUtils.h"
@@ -93,7 +93,9 @@ void TAddPresuForm::btnAcceptClick() {
         return;
     double quantity = 0.0;
     try {
-        quantity = estimating::StrToFloat(edtCant->text().toStdString());
+        const std::string text = edtCant->text().toStdString();
+        quantity = estimating::StrToFloat(text);
+        estimating::RequireFiniteResult(text, quantity * budget->ComputePrice());
     } catch (const std::exception& e) {
         modal::showMessage(QString::fromUtf8(e.what()));
         return;

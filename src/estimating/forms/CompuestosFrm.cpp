@@ -1,9 +1,9 @@
 #include "CompuestosFrm.h"
 
 #include "AddItemFrm.h"
-#include "DialogKit.h"
 #include "Componentes.h"
 #include "Database.h"
+#include "DialogKit.h"
 #include "Main.h"
 #include "ModalSeam.h"
 #include "MyStrings.h"
@@ -1039,7 +1039,10 @@ void TCompuestosForm::btnEditCantClick() {
                                                   QStringLiteral("Input new value."), shown);
     if (answer == shown)
         return;
-    line->Quantity = estimating::StrToFloat(s(answer));
+    const double quantity = estimating::StrToFloat(s(answer));
+    if (line->Insumo)
+        estimating::RequireFiniteResult(s(answer), quantity * estimating::UnitPrice(*line->Insumo));
+    line->Quantity = quantity;
     ShowCurrentCompound();
     FillComponentGrid();
     {

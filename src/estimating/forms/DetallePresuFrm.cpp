@@ -1,8 +1,8 @@
 #include "DetallePresuFrm.h"
 
-#include "DialogKit.h"
 #include "Componentes.h"
 #include "Database.h"
+#include "DialogKit.h"
 #include "Main.h"
 #include "ModalSeam.h"
 #include "MyUtils.h"
@@ -21,6 +21,7 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
+#include <array>
 #include <exception>
 
 TDetallePresuForm* DetallePresuForm = nullptr;
@@ -47,6 +48,19 @@ std::string MemoText(const QPlainTextEdit& memo) {
 
 QFont FixedPitchFont() {
     return QFontDatabase::systemFont(QFontDatabase::FixedFont);
+}
+
+// The budget's bid price were the rate shown by the label of that name to become `rate`.
+double BidPriceWithRate(TInsumoCompuesto& budget, const QString& label, double rate) {
+    std::array<double, 4> rates = {budget.GeneralCostsRate(), budget.ProfitRate(), budget.VatRate(),
+                                   budget.OtherChargesRate()};
+    const std::array<QLatin1String, 4> labels = {
+        QLatin1String("stGastosGeneralesPorcent"), QLatin1String("stBeneficioPorcent"),
+        QLatin1String("stIvaPorcent"), QLatin1String("stOtrosPorcent")};
+    for (std::size_t i = 0; i < labels.size(); ++i)
+        if (label == labels[i])
+            rates[i] = rate;
+    return WorkOutBidPrice(budget.ComputePrice(), rates[0], rates[1], rates[2], rates[3]).Price;
 }
 
 } // namespace
@@ -235,6 +249,8 @@ void TDetallePresuForm::newValue(QLabel* sender) {
     double value = 0;
     try {
         value = ToDouble(answer);
+        estimating::RequireFiniteResult(
+            answer.toStdString(), BidPriceWithRate(*Budget, sender->objectName(), value / 100));
     } catch (const std::exception& e) {
         modal::showMessage(QString::fromUtf8(e.what()));
         return;

@@ -7,8 +7,8 @@
 #include "CompuestosFrm.h"
 #include "ControlCentralFrm.h"
 #include "Database.h"
-#include "DialogKit.h"
 #include "DetallePresuFrm.h"
+#include "DialogKit.h"
 #include "Frame2.h"
 #include "ItemGrid.h"
 #include "MyStrings.h"
@@ -1439,6 +1439,8 @@ void TMainForm::frame11btnEditCantClick() {
     double value = 0.0;
     try {
         value = StrToFloat(answer.toStdString());
+        if (line->Insumo)
+            RequireFiniteResult(answer.toStdString(), value * UnitPrice(*line->Insumo));
     } catch (const std::exception& e) {
         modal::showMessage(QString::fromUtf8(e.what()));
         return;

@@ -1,8 +1,8 @@
 #include "ModificarPreciosFrm.h"
 
-#include "DialogKit.h"
 #include "Componentes.h"
 #include "Database.h"
+#include "DialogKit.h"
 #include "Main.h"
 #include "ModalSeam.h"
 #include "MyUtils.h"
@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSet>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -26,7 +27,7 @@
 
 namespace {
 
-constexpr int kCodeRole = Qt::UserRole;
+constexpr int kPrimaryRole = Qt::UserRole;
 
 const QString kDone = QStringLiteral("Modifications made successfully.");
 
@@ -34,9 +35,9 @@ QString q(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-QListWidgetItem* findEntry(const QListWidget& list, const QString& text) {
-    const QList<QListWidgetItem*> found = list.findItems(text, Qt::MatchFixedString);
-    return found.isEmpty() ? nullptr : found.first();
+// The key of a subcategory row: its name as the list's own case-blind search sees it.
+QString foldedName(const QString& name) {
+    return name.toCaseFolded();
 }
 
 QListWidgetItem* appendUnchecked(QListWidget& list, const QString& text) {
@@ -47,8 +48,25 @@ QListWidgetItem* appendUnchecked(QListWidget& list, const QString& text) {
     return item;
 }
 
-void removeEntry(QListWidget& list, QListWidgetItem* item) {
-    delete list.takeItem(list.row(item));
+estimating::TInsumo* primaryOf(const QListWidgetItem& row) {
+    return static_cast<estimating::TInsumo*>(row.data(kPrimaryRole).value<void*>());
+}
+
+// Removes the rows in runs of neighbours, so that many rows cost one pass over the list rather
+// than one search each.
+void removeRows(QListWidget& list, const QSet<const QListWidgetItem*>& doomed) {
+    int end = doomed.isEmpty() ? 0 : list.count();
+    while (end > 0) {
+        if (!doomed.contains(list.item(end - 1))) {
+            --end;
+            continue;
+        }
+        int start = end - 1;
+        while (start > 0 && doomed.contains(list.item(start - 1)))
+            --start;
+        list.model()->removeRows(start, end - start);
+        end = start;
+    }
 }
 
 QListWidget* makeCheckList(QWidget* owner, const char* name) {
@@ -204,63 +222,82 @@ void TModificarPreciosForm::chbSimplesClick() {
 void TModificarPreciosForm::ToggleTypeSubcategories(const QString& costType, bool checked) {
     const std::string type = costType.toStdString();
     const estimating::TSubCategorias& stored = Document->PrimarySubcategories;
+    const QSignalBlocker block(chkSubcategorias);
     for (int i = 0; i < stored.Count(); ++i) {
         const estimating::TSubcategoria* entry = stored.Objects(i);
         if (!entry || entry->Category != type)
             continue;
         const QString name = q(stored.Strings(i));
-        QListWidgetItem* found = findEntry(*chkSubcategorias, name);
-        const QSignalBlocker block(chkSubcategorias);
-        if (checked && !found) {
-            appendUnchecked(*chkSubcategorias, name);
-        } else if (!checked && found) {
-            removeEntry(*chkSubcategorias, found);
-            TogglePrimariesOfSubcategory(name, false);
-        }
+        QListWidgetItem* found = SubcategoryRows.value(foldedName(name));
+        if (checked && !found)
+            SubcategoryRows.insert(foldedName(name), appendUnchecked(*chkSubcategorias, name));
+        else if (!checked && found)
+            RemoveSubcategoryRow(found);
     }
+}
+
+// The primaries were listed under the row's own text, which may differ in case from the name
+// of the entry that removes it.
+void TModificarPreciosForm::RemoveSubcategoryRow(QListWidgetItem* row) {
+    const QString name = row->text();
+    SubcategoryRows.remove(foldedName(name));
+    delete chkSubcategorias->takeItem(chkSubcategorias->row(row));
+    TogglePrimariesOfSubcategory(name, false);
 }
 
 void TModificarPreciosForm::TogglePrimariesOfSubcategory(const QString& subcategory, bool checked) {
     const std::string name = subcategory.toStdString();
     const estimating::TInsumosSimples& primaries = Document->Primaries;
     const QSignalBlocker block(chkSimples);
+    QSet<const QListWidgetItem*> leaving;
     for (int i = 0; i < primaries.Count(); ++i) {
-        const estimating::TInsumo& primary = primaries.Insumo(i);
+        estimating::TInsumo& primary = primaries.Insumo(i);
         if (primary.Subcategory() != name)
             continue;
-        const QString shown = q(primary.Name());
-        QListWidgetItem* found = findEntry(*chkSimples, shown);
-        if (checked && !found)
-            appendUnchecked(*chkSimples, shown)->setData(kCodeRole, q(primary.Code()));
-        else if (!checked && found)
-            removeEntry(*chkSimples, found);
+        QListWidgetItem* found = PrimaryRows.value(&primary);
+        if (checked && !found) {
+            QListWidgetItem* row = appendUnchecked(*chkSimples, q(primary.Name()));
+            row->setData(kPrimaryRole, QVariant::fromValue(static_cast<void*>(&primary)));
+            PrimaryRows.insert(&primary, row);
+        } else if (!checked && found) {
+            PrimaryRows.remove(&primary);
+            leaving.insert(found);
+        }
     }
+    removeRows(*chkSimples, leaving);
 }
 
-void TModificarPreciosForm::btnAcceptClick() {
-    try {
-        const double percent = estimating::StrToFloat(edtPorcent->text().toStdString());
-        const double share = std::fabs(percent / 100);
-        Factor = Increase ? 1 + share : 1 - share;
-        bool changed = false;
-        for (int i = 0; i < chkSimples->count(); ++i) {
-            const QListWidgetItem* item = chkSimples->item(i);
-            if (item->checkState() != Qt::Checked)
-                continue;
-            estimating::TInsumo* primary =
-                Document->Primaries.Find(item->data(kCodeRole).toString().toStdString());
-            if (!primary)
-                continue;
-            primary->SetPrice(primary->Price() * Factor);
-            changed = true;
-        }
-        // Changed prices are unsaved changes like any other, or they are lost without a question.
-        if (changed)
-            Document->Saved = 0;
-        modal::showMessage(kDone);
-    } catch (...) {
-        // An unreadable percentage changes nothing and is not reported.
+// The checked rows' primaries still in the catalogue, in list order.
+std::vector<estimating::TInsumo*> TModificarPreciosForm::CheckedPrimaries() const {
+    QSet<const estimating::TInsumo*> present;
+    for (const auto& primary : Document->Primaries.List())
+        present.insert(primary.get());
+    std::vector<estimating::TInsumo*> chosen;
+    for (int i = 0; i < chkSimples->count(); ++i) {
+        const QListWidgetItem* row = chkSimples->item(i);
+        estimating::TInsumo* primary = primaryOf(*row);
+        if (row->checkState() == Qt::Checked && present.contains(primary))
+            chosen.push_back(primary);
     }
+    return chosen;
+}
+
+// An unreadable percentage, or one that would make a price infinite, reaches the general error
+// report before any price changes.
+void TModificarPreciosForm::btnAcceptClick() {
+    const std::string text = edtPorcent->text().toStdString();
+    const double share = std::fabs(estimating::StrToFloat(text) / 100);
+    const double factor = Increase ? 1 + share : 1 - share;
+    const std::vector<estimating::TInsumo*> chosen = CheckedPrimaries();
+    for (const estimating::TInsumo* primary : chosen)
+        estimating::RequireFiniteResult(text, primary->Price() * factor);
+    Factor = factor;
+    for (estimating::TInsumo* primary : chosen)
+        primary->SetPrice(primary->Price() * factor);
+    // Changed prices are unsaved changes like any other, or they are lost without a question.
+    if (!chosen.empty())
+        Document->Saved = 0;
+    modal::showMessage(kDone);
 }
 
 void TModificarPreciosForm::btnCancelClick() {

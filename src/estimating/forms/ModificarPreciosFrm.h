@@ -3,7 +3,14 @@
 // lists: cost types, their subcategories, the primaries of those subcategories.
 
 #include <QDialog>
+#include <QHash>
 #include <QString>
+
+#include <vector>
+
+namespace estimating {
+class TInsumo;
+}
 
 class QCheckBox;
 class QLineEdit;
@@ -47,7 +54,14 @@ private:
     void FormCreate();
     void ToggleTypeSubcategories(const QString& costType, bool checked);
     void TogglePrimariesOfSubcategory(const QString& subcategory, bool checked);
+    void RemoveSubcategoryRow(QListWidgetItem* row);
+    std::vector<estimating::TInsumo*> CheckedPrimaries() const;
 
+    // The rows of the two lower lists, kept in step with them so that a toggle never searches
+    // a list: subcategory rows by their name folded to one case (the list's search ignores
+    // case), primary rows by the primary each is bound to.
+    QHash<QString, QListWidgetItem*> SubcategoryRows;
+    QHash<const estimating::TInsumo*, QListWidgetItem*> PrimaryRows;
     bool Increase = true;
     double Factor = 1.0;
 };

@@ -1,8 +1,8 @@
 #include "SimplesFrm.h"
 
-#include "DialogKit.h"
 #include "Componentes.h"
 #include "Database.h"
+#include "DialogKit.h"
 #include "Main.h"
 #include "ModalSeam.h"
 #include "ModificarPreciosFrm.h"
@@ -25,6 +25,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include <array>
 #include <exception>
 #include <memory>
 
@@ -82,6 +83,19 @@ void copyEntries(const QListWidget& from, QComboBox& to) {
 
 void selectByText(QComboBox& combo, const std::string& text) {
     combo.setCurrentIndex(combo.findText(q(text), Qt::MatchFixedString));
+}
+
+// Refuses the typed price, as an unreadable one, when a line using the primary would cost an
+// infinite amount at it.
+void requireFiniteLineAmounts(const std::string& code, double price, const std::string& text) {
+    const std::array<const estimating::TInsumos*, 2> holders = {&Document->Compounds,
+                                                                &Document->Budgets};
+    for (const estimating::TInsumos* collection : holders)
+        for (const auto& holder : collection->List())
+            if (const estimating::TInsumoCompuesto* compound = holder->AsCompuesto())
+                for (const auto& line : compound->Items().List())
+                    if (line->Code == code)
+                        estimating::RequireFiniteResult(text, line->Quantity * price);
 }
 
 template <class F> void reportFailure(F&& fill, modal::Icon icon) {
@@ -364,12 +378,12 @@ bool TSimplesForm::ValidatePrimary() const {
     const bool unit = !cboUnidad->currentText().isEmpty();
     const bool costType = !cboCategoria->currentText().isEmpty();
     const bool subcategory = !cboSubCategoria->currentText().isEmpty();
-    const bool price = simples_lists::IsPriceText(s(edtPU->text()));
+    const bool price = estimating::IsTypedNumber(s(edtPU->text()));
     return name && unit && costType && subcategory && price;
 }
 
 double TSimplesForm::PriceFromText() const {
-    return simples_lists::PriceOfText(s(edtPU->text()));
+    return estimating::TypedNumber(s(edtPU->text()));
 }
 
 void TSimplesForm::RefillPrimaryList() {
@@ -535,6 +549,7 @@ void TSimplesForm::AddPrimary(double price) {
 }
 
 void TSimplesForm::UpdatePrimary(TInsumo& primary, double price) {
+    requireFiniteLineAmounts(primary.Code(), price, s(edtPU->text()));
     const QString name = edtNombre->text();
     primary.SetName(s(name));
     primary.SetUnit(s(cboUnidad->currentText()));

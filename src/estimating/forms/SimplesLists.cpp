@@ -1,6 +1,5 @@
 #include "SimplesLists.h"
 
-#include "MyUtils.h"
 #include "PickerLists.h"
 
 #include <QComboBox>
@@ -11,37 +10,6 @@ namespace simples_lists {
 namespace {
 
 constexpr int kCodeRole = Qt::UserRole;
-
-// The text with the locale's decimal mark in place of a period, when the mark is another one.
-std::string withLocaleMark(std::string_view text) {
-    const std::string& mark = estimating::DecimalMark();
-    std::string result;
-    for (char c : text) {
-        if (c == '.')
-            result += mark;
-        else
-            result += c;
-    }
-    return result;
-}
-
-// The text with a period in place of the locale's decimal mark.
-std::string withPeriod(std::string_view text) {
-    const std::string& mark = estimating::DecimalMark();
-    if (mark.empty() || mark == ".")
-        return std::string(text);
-    std::string result;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        if (text.substr(at, mark.size()) == mark) {
-            result += '.';
-            at += mark.size();
-        } else {
-            result += text[at++];
-        }
-    }
-    return result;
-}
 
 } // namespace
 
@@ -80,16 +48,6 @@ QString SelectedText(const QListWidget& list) {
 
 QString CodeOf(const QListWidgetItem& item) {
     return item.data(kCodeRole).toString();
-}
-
-bool IsPriceText(std::string_view text) {
-    return estimating::IsPeriodNumber(text) || estimating::IsPeriodNumber(withPeriod(text));
-}
-
-double PriceOfText(std::string_view text) {
-    if (estimating::IsPeriodNumber(text))
-        return estimating::StrToFloat(withLocaleMark(text));
-    return estimating::StrToFloat(text);
 }
 
 } // namespace simples_lists

@@ -1,11 +1,7 @@
 #pragma once
-// Sorted lists that ignore letter case, as the catalogue's list boxes and combos keep them, and
-// the check and reading of a typed price.
+// Sorted lists that ignore letter case, as the catalogue's list boxes and combos keep them.
 
 #include <QString>
-
-#include <string>
-#include <string_view>
 
 class QComboBox;
 class QListWidget;
@@ -25,11 +21,5 @@ int SelectedRow(const QListWidget& list);
 QString SelectedText(const QListWidget& list);
 // The code an entry is bound to.
 QString CodeOf(const QListWidgetItem& item);
-
-// A price text as the form accepts it: a number with a period as the decimal mark (leading
-// blanks allowed, nothing after it), or the same written with the locale's decimal mark.
-bool IsPriceText(std::string_view text);
-// The value of a text that IsPriceText accepts, in either form; EConvertError otherwise.
-double PriceOfText(std::string_view text);
 
 } // namespace simples_lists
