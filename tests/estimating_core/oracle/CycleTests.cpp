@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace oracle_tests {
 namespace {
 
@@ -120,6 +122,36 @@ TEST(CycleTest, BreakDownsDoNotDependOnWhatWasComputedBefore) {
             expectBreakDown(entry(*loaded.document, expected.code), expected);
         for (auto it = expectedBreakDowns().rbegin(); it != expectedBreakDowns().rend(); ++it)
             expectBreakDown(entry(*loaded.document, it->code), *it);
+    }
+}
+
+// Budgets holding both compounds of the C1-C2 cycle, in either order, and one run through all the
+// compounds: each compound counts with its own break-down, whichever was met first.
+TEST(CycleTest, BreakDownsDoNotDependOnWhichCompoundOfACycleWasMetFirst) {
+    DatabaseSpec db = cyclicDatabase();
+    for (const auto& [code, first, second] :
+         {std::tuple{"P000003", "C000001", "C000002"}, {"P000004", "C000002", "C000001"}}) {
+        InputSpec budget = compoundType(code, 2);
+        addLine(budget, 1, 1, first, 1.0);
+        addLine(budget, 1, 1, second, 1.0);
+        db.budgets.entries.push_back(budget);
+    }
+    db.budgets.counter = 4;
+    ScratchFolder folder;
+    LoadResult loaded = loadImage(folder, estimating_bench::cdbImage(db));
+    ASSERT_TRUE(loaded.complete);
+    TDocument& doc = *loaded.document;
+    EXPECT_EQ(entry(doc, "P000003").ComputePrice(), 65.0 + 155.0);
+    EXPECT_EQ(entry(doc, "P000004").ComputePrice(), 65.0 + 155.0);
+    doc.Compounds.PurgeDeleted();
+    for (const Expected& expected : expectedBreakDowns()) {
+        if (expected.code[0] != 'C')
+            continue;
+        SCOPED_TRACE(expected.code);
+        const auto& exploded = entry(doc, expected.code).Items().Exploded();
+        ASSERT_EQ(exploded.size(), expected.exploded.size());
+        for (std::size_t i = 0; i < exploded.size(); ++i)
+            EXPECT_EQ(exploded[i].Quantity, expected.exploded[i].second);
     }
 }
 
