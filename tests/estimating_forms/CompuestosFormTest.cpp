@@ -267,6 +267,14 @@ TEST_F(CompoundsCatalogue, NewCompoundNeverTakesACodeInUse) {
     ASSERT_NE(compound("C000007"), nullptr);
     EXPECT_EQ(compound("C000007")->Name(), "Another");
     EXPECT_EQ(compound("C000006")->Name(), "Copy");
+
+    // At the largest counter New and Duplicate refuse rather than give a code twice.
+    Document->Compounds.SetCounter(std::numeric_limits<std::int32_t>::max());
+    seam.expectMessage("There is no code left").expectMessage("There is no code left");
+    f->btnNew->click();
+    EXPECT_FALSE(f->Adding());
+    f->btnClonar->click();
+    EXPECT_EQ(Document->Compounds.Count(), 7);
 }
 
 TEST_F(CompoundsCatalogue, EditModeRenamesTheEntryInPlace) {

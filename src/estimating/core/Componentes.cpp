@@ -682,6 +682,10 @@ std::string TInsumos::NewCode(std::uint8_t kind, std::uint8_t subKind) const {
     return code;
 }
 
+bool TInsumos::HasCodesFor(std::int64_t count) const {
+    return count <= std::int64_t{std::numeric_limits<std::int32_t>::max()} - counter_;
+}
+
 void TInsumos::RaiseCounterToCodes() {
     std::int64_t highest = counter_;
     for (const auto& input : list_) {
