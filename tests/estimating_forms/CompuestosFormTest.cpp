@@ -472,6 +472,16 @@ TEST_F(CompoundsCatalogue, CommandsWithoutACurrentCompoundDoNothing) {
     f->btnAddComp->click();
     f->btnEditCant->click();
     f->btnDelComp->click();
+    // Edit mode without a compound to change ends on Accept, as in the primaries catalogue.
+    f->btnUpdate->click();
+    f->edtNombre->setText("Nobody");
+    choose(*f->cboRubro, "Building");
+    choose(*f->cboSubrubro, "Walls");
+    ASSERT_TRUE(f->Editing());
+    f->btnAccept->click();
+    EXPECT_FALSE(f->Editing());
+    EXPECT_TRUE(f->btnNew->isEnabled());
+    EXPECT_FALSE(f->btnAccept->isEnabled());
     EXPECT_EQ(Document->Compounds.Count(), 4);
     EXPECT_EQ(Document->Saved, 1);
     EXPECT_TRUE(seam.log().empty());

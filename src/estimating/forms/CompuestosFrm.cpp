@@ -716,8 +716,11 @@ void TCompuestosForm::AcceptEditedCompound() {
         modal::showMessage(kWrongData);
         return;
     }
-    if (!currentCompound_)
+    if (!currentCompound_) {
+        editing_ = false;
+        SetBrowseMode();
         return;
+    }
     TInsumoCompuesto& compound = *currentCompound_;
     compound.SetName(s(edtNombre->text()));
     compound.SetUnit(s(cboUnidad->currentText()));
