@@ -244,7 +244,7 @@ public:
 private:
     // Exploding the lists of a cycle again under every path that reaches them costs more than
     // any file needs; past this much work (lines and merged entries) they are reused as found.
-    static constexpr std::uint64_t kMaxRepeatedWork = std::uint64_t{1} << 25;
+    static constexpr std::uint64_t kMaxRepeatedWork = std::uint64_t{1} << 22;
     static constexpr std::size_t kNoCycle = std::numeric_limits<std::size_t>::max();
 
     struct Frame {
@@ -271,7 +271,7 @@ private:
         }
         frame.out->clear();
         stack_.push_back(std::move(frame));
-        items.pathDepth_ = stack_.size();
+        items.pathDepth_ = static_cast<std::uint32_t>(stack_.size());
     }
 
     void Step() {
@@ -285,7 +285,7 @@ private:
         const TItem& line = *lines[frame.next];
         TItems* sub = SubItems(line);
         if (sub != nullptr && sub->pathDepth_ != 0) {
-            frame.shallowestCut = std::min(frame.shallowestCut, sub->pathDepth_ - 1);
+            frame.shallowestCut = std::min<std::size_t>(frame.shallowestCut, sub->pathDepth_ - 1);
         } else if (sub != nullptr && !Reusable(*sub)) {
             Begin(*sub, false); // the line is merged when the sub-list is finished
             return;
@@ -323,22 +323,22 @@ private:
     }
 
     void Finish() {
-        Frame done = std::move(stack_.back());
-        stack_.pop_back();
+        const std::size_t position = stack_.size() - 1;
+        Frame& done = stack_.back();
         TItems& items = *done.items;
         items.pathDepth_ = 0;
         if (done.scratch == nullptr) {
             items.explodedRun_ = id_;
-            items.explodedWhole_ = done.shallowestCut > stack_.size();
+            items.explodedWhole_ = done.shallowestCut > position;
         }
-        if (stack_.empty()) {
-            return;
+        if (position > 0) {
+            Frame& parent = stack_[position - 1];
+            parent.shallowestCut = std::min(parent.shallowestCut, done.shallowestCut);
+            const TItem& line = *parent.items->list_[parent.next];
+            MergeSubList(parent, *done.out, line.Quantity);
+            ++parent.next;
         }
-        Frame& parent = stack_.back();
-        parent.shallowestCut = std::min(parent.shallowestCut, done.shallowestCut);
-        const TItem& line = *parent.items->list_[parent.next];
-        MergeSubList(parent, *done.out, line.Quantity);
-        ++parent.next;
+        stack_.pop_back();
     }
 
     std::uint64_t id_;

@@ -204,7 +204,7 @@ private:
     TInsumoCompuesto* owner_ = nullptr;
     std::uint64_t explodedRun_ = 0; // the computation that last rebuilt the exploded list
     bool explodedWhole_ = false;    // no line under it was cut for closing a cycle through it
-    std::size_t pathDepth_ = 0;     // 1 + its position on the path of the computation in progress
+    std::uint32_t pathDepth_ = 0;   // 1 + its position on the path of the computation in progress
 };
 
 // A compound-type input: compound, budget or division.

@@ -188,16 +188,17 @@ TEST(CycleTest, DeletingAndPurgingInACycleEnds) {
     expectBreakDown(entry(doc, "P000001"), {"P000001", {{"S000001", 2.0}}, 20.0});
 }
 
+std::string code(char letter, int n) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%c%06d", letter, n);
+    return std::string(text);
+}
+
 // A chain of compounds, each using the next, as deep as a file can make it cheaply.
 DatabaseSpec deepChain(int depth) {
     DatabaseSpec db;
     db.primaries.entries = {primary("S000001", "Materials", 1.0)};
     db.primaries.counter = 1;
-    auto code = [](char letter, int n) {
-        char text[16];
-        std::snprintf(text, sizeof text, "%c%06d", letter, n);
-        return std::string(text);
-    };
     for (int i = 1; i <= depth; ++i) {
         InputSpec c = compoundType(code('C', i), 1);
         if (i < depth)
@@ -233,6 +234,29 @@ TEST(CycleTest, VeryDeepNestingDoesNotExhaustTheStack) {
     EXPECT_FALSE(budget.ContainsBudget("D100001"));
     doc.Compounds.PurgeDeleted();
     doc.Budgets.PurgeDeleted();
+}
+
+// Compounds that each use all the others: far too many paths to break every cycle down again
+// under each of them; the break-down still ends.
+TEST(CycleTest, DenselyTangledCompoundsEnd) {
+    constexpr int kCount = 12;
+    DatabaseSpec db;
+    db.primaries.entries = {primary("S000001", "Materials", 1.0)};
+    db.primaries.counter = 1;
+    for (int i = 1; i <= kCount; ++i) {
+        InputSpec c = compoundType(code('C', i), 1);
+        addLine(c, 0, 0, "S000001", 1.0);
+        for (int j = 1; j <= kCount; ++j)
+            if (j != i)
+                addLine(c, 1, 1, code('C', j), 1.0);
+        db.compounds.entries.push_back(std::move(c));
+    }
+    db.compounds.counter = kCount;
+    ScratchFolder folder;
+    LoadResult loaded = loadImage(folder, estimating_bench::cdbImage(db));
+    ASSERT_TRUE(loaded.complete);
+    EXPECT_GT(entry(*loaded.document, "C000001").ComputePrice(), 1.0);
+    loaded.document->Compounds.PurgeDeleted();
 }
 
 } // namespace
