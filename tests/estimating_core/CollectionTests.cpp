@@ -69,8 +69,12 @@ TEST(EstCoreNewCode, CounterNeverOverflows) {
     TInsumos collection;
     collection.SetCounter(std::numeric_limits<std::int32_t>::max());
     EXPECT_EQ(collection.NewCode(0, 0), "S2147483648");
+    EXPECT_FALSE(collection.HasCodesFor(1)); // the next code would be handed out again
     AddPrimary(collection);
     EXPECT_EQ(collection.Counter(), std::numeric_limits<std::int32_t>::max());
+    collection.SetCounter(std::numeric_limits<std::int32_t>::max() - 2);
+    EXPECT_TRUE(collection.HasCodesFor(2));
+    EXPECT_FALSE(collection.HasCodesFor(3));
 }
 
 TEST(EstCoreInsumos, FindByCodeGivesTheFirstEntryWithThatCode) {

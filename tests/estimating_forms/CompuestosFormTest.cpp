@@ -267,6 +267,14 @@ TEST_F(CompoundsCatalogue, NewCompoundNeverTakesACodeInUse) {
     ASSERT_NE(compound("C000007"), nullptr);
     EXPECT_EQ(compound("C000007")->Name(), "Another");
     EXPECT_EQ(compound("C000006")->Name(), "Copy");
+
+    // At the largest counter New and Duplicate refuse rather than give a code twice.
+    Document->Compounds.SetCounter(std::numeric_limits<std::int32_t>::max());
+    seam.expectMessage("There is no code left").expectMessage("There is no code left");
+    f->btnNew->click();
+    EXPECT_FALSE(f->Adding());
+    f->btnClonar->click();
+    EXPECT_EQ(Document->Compounds.Count(), 7);
 }
 
 TEST_F(CompoundsCatalogue, EditModeRenamesTheEntryInPlace) {
@@ -464,6 +472,16 @@ TEST_F(CompoundsCatalogue, CommandsWithoutACurrentCompoundDoNothing) {
     f->btnAddComp->click();
     f->btnEditCant->click();
     f->btnDelComp->click();
+    // Edit mode without a compound to change ends on Accept, as in the primaries catalogue.
+    f->btnUpdate->click();
+    f->edtNombre->setText("Nobody");
+    choose(*f->cboRubro, "Building");
+    choose(*f->cboSubrubro, "Walls");
+    ASSERT_TRUE(f->Editing());
+    f->btnAccept->click();
+    EXPECT_FALSE(f->Editing());
+    EXPECT_TRUE(f->btnNew->isEnabled());
+    EXPECT_FALSE(f->btnAccept->isEnabled());
     EXPECT_EQ(Document->Compounds.Count(), 4);
     EXPECT_EQ(Document->Saved, 1);
     EXPECT_TRUE(seam.log().empty());

@@ -294,4 +294,12 @@ TEST_F(BudgetList, ADeletedCodeIsNeverGivenAgain) {
     EXPECT_EQ(doc.Budgets.Find("P000004"), nullptr);
     ASSERT_NE(doc.Budgets.Find("P000005"), nullptr);
     EXPECT_EQ(doc.Budgets.Find("P000005")->Name(), "Silo");
+    // Nor given twice at the largest counter: New refuses before asking a name.
+    doc.Budgets.SetCounter(std::numeric_limits<std::int32_t>::max());
+    const int count = doc.Budgets.Count();
+    const QStringList rows = Rows();
+    seam.expectMessage("There is no code left");
+    form.btnAdd->click();
+    EXPECT_EQ(doc.Budgets.Count(), count);
+    EXPECT_EQ(Rows(), rows);
 }

@@ -135,6 +135,13 @@ TEST_F(EmptyCatalogue, CodesComeFromTheCounterThatNeverFalls) {
     EXPECT_EQ(doc.Primaries.Count(), 0);
     form.btnAddClick();
     EXPECT_EQ(form.edtCodigo->text(), "S000002");
+    form.btnCancelClick();
+    // A file can hold the largest counter: its next code would be given out twice.
+    doc.Primaries.SetCounter(std::numeric_limits<std::int32_t>::max());
+    seam.expectMessage("There is no code left for a new entry");
+    form.btnAddClick();
+    EXPECT_FALSE(form.IsAdding());
+    EXPECT_EQ(doc.Primaries.Count(), 0);
 }
 
 TEST_F(PrimariesCatalogue, SubcategoryListsFollowTheCostType) {

@@ -153,6 +153,15 @@ TEST_F(TreeEditTest, AddingADivisionMakesANewEntryAndAContainerNode) {
     ASSERT_TRUE(again.Load());
     EXPECT_EQ(again.Budgets.Find("D000003")->AsCompuesto()->Items().Item(0).Code, "D000005");
     EXPECT_EQ(again.Budgets.Find("D000006")->Name(), "Site");
+
+    // At the largest counter the next code would be given out twice: nothing is asked or made.
+    Document->Budgets.SetCounter(std::numeric_limits<std::int32_t>::max());
+    const int count = Document->Budgets.Count();
+    expectKind(seam, 3);
+    seam.expectMessage("There is no code left");
+    form->btnAddItem->click();
+    EXPECT_EQ(Document->Budgets.Count(), count);
+    EXPECT_EQ(form->CurrentBudget->Items().Count(), 5);
 }
 
 TEST_F(TreeEditTest, NewQuantityIsAppliedOnlyWhenPositive) {

@@ -255,6 +255,13 @@ TEST_F(TreeEditMoveTest, CloneCopiesDivisionsDepthFirstAndSharesTheRest) {
     Document->Saved = 1;
     ASSERT_EQ(Document->Budgets.Counter(), 5);
 
+    // Three divisions and the clone take four codes: with three left nothing is made.
+    Document->Budgets.SetCounter(std::numeric_limits<std::int32_t>::max() - 3);
+    seam.expectMessage("There is no code left");
+    form->btnClonar->click();
+    EXPECT_EQ(Document->Budgets.Count(), 5);
+    Document->Budgets.SetCounter(5);
+
     seam.expectInput("", QString()); // an empty name clones nothing
     form->btnClonar->click();
     EXPECT_EQ(Document->Budgets.Count(), 5);

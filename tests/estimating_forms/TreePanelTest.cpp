@@ -1,8 +1,12 @@
 #include "MainFormFixture.h"
 
 #include <QCheckBox>
+#include <QHelpEvent>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QToolTip>
 
 using namespace forms_testing;
 using testing_support::ScriptedSeam;
@@ -208,4 +212,25 @@ TEST_F(TreePanelTest, APrimaryDeletedElsewhereIsNeverReachedByTheBreakdown) {
     form->frame1->rbTodos->click();
     EXPECT_EQ(form->GridRowCount(), 4);
     EXPECT_EQ(cell(3, 0), "S000003");
+}
+
+// A long name shows as much as fits, the whole of it in the tooltip: the window stays narrower
+// than the screen and the tree keeps its room.
+TEST_F(TreePanelTest, ALongNameShowsWhatFitsAndNeverWidensTheWindow) {
+    const std::string longName(170, 'W');
+    Document->Budgets.Find("D000002")->SetName(longName);
+    Document->Budgets.Find("D000002")->SetUnit(std::string(170, 'u'));
+    showForm();
+    const int narrowest = form->minimumSizeHint().width();
+    form->RefreshTree();
+    click(node({longName.c_str()}));
+    QApplication::processEvents();
+    EXPECT_EQ(form->minimumSizeHint().width(), narrowest);
+    EXPECT_LT(narrowest, form->screen()->availableGeometry().width());
+    EXPECT_GE(form->tvPresu->width(), 300);
+    QLabel* name = form->frame1->stNombre;
+    ASSERT_EQ(name->text(), QString::fromStdString(longName));
+    QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), name->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(name, &help);
+    EXPECT_EQ(QToolTip::text(), name->text());
 }

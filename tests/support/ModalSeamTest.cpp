@@ -1,8 +1,12 @@
 #include "ScriptedSeam.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QInputDialog>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
+
 #include <gtest/gtest.h>
 #include <stdexcept>
 
@@ -51,4 +55,23 @@ TEST(ScriptedSeam, AnswersInOrderAndCountsBeeps) {
               Answer::Yes);
     EXPECT_EQ(modal::showMessage("the second one", {}, modal::Buttons::YesNo), Answer::No);
     EXPECT_EQ(seam.beeps, 1);
+}
+
+// The real input box leaves room for its whole caption in the title bar.
+TEST(QtSeam, InputBoxIsWideEnoughForItsCaption) {
+    for (const QString& caption :
+         {QStringLiteral("Modify quantity."), QStringLiteral("New subcategory"),
+          QString(60, QLatin1Char('W'))}) {
+        int width = 0;
+        int captionWidth = 0;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            width = box->width();
+            captionWidth = box->fontMetrics().horizontalAdvance(caption);
+            box->reject();
+        });
+        EXPECT_EQ(modal::seam().inputBox(caption, "Input a name.", "kept"), "kept");
+        EXPECT_GE(width, captionWidth + 100) << caption.toStdString(); // icon and buttons beside it
+    }
 }

@@ -118,11 +118,13 @@ void TItem::Transfer(TArchive& archive) {
 // ---------------------------------------------------------------------------------------------
 // The break-down of compound-type inputs into primaries.
 //
-// One run explodes each line list it meets at most once: a list already rebuilt in this run is
-// reused as it stands, which gives the same entries, in the same order and with the same sums,
-// as exploding it again. A line whose input is being exploded further up the path would close a
-// cycle and contributes nothing. The walk keeps its own stack, so deep nesting in a damaged file
-// cannot exhaust the machine's.
+// One run explodes each line list it meets once and reuses it as it stands wherever it is met
+// again, which gives the same entries, in the same order and with the same sums, as exploding
+// it again. A line whose input is being exploded further up the path would close a cycle (only
+// in a damaged file) and contributes nothing. What a list on a cycle holds then depends on the
+// path it was exploded under, so such a list is exploded again wherever it is met, into a
+// scratch list, and keeps what it got when exploded for its own sake. The walk keeps its own
+// stack, so deep nesting in a damaged file cannot exhaust the machine's.
 
 namespace {
 
@@ -225,88 +227,123 @@ public:
     ExplodeRun& operator=(const ExplodeRun&) = delete;
     ~ExplodeRun() {
         for (auto& frame : stack_) {
-            frame.items->exploding_ = false;
+            frame.items->pathDepth_ = 0;
         }
     }
 
     void Explode(TItems& root) {
-        if (root.explodedRun_ == id_) {
+        if (Reusable(root)) {
             return;
         }
-        Begin(root);
+        Begin(root, true);
         while (!stack_.empty()) {
             Step();
         }
     }
 
 private:
+    // Exploding the lists of a cycle again under every path that reaches them costs more than
+    // any file needs; past this much work (lines and merged entries) they are reused as found.
+    static constexpr std::uint64_t kMaxRepeatedWork = std::uint64_t{1} << 22;
+    static constexpr std::size_t kNoCycle = std::numeric_limits<std::size_t>::max();
+
     struct Frame {
         TItems* items;
+        std::vector<TItem>* out;
+        std::unique_ptr<std::vector<TItem>> scratch; // a repeated explosion's own list
         std::size_t next = 0;
+        std::size_t shallowestCut = kNoCycle; // path position of an input a cut line led to
         ExplodedIndex index;
     };
 
-    void Begin(TItems& items) {
-        items.exploded_.clear();
-        items.exploding_ = true;
-        stack_.push_back(Frame{&items, 0, {}});
+    // A list exploded in this run can stand for itself unless a line under it was cut for
+    // leading back to it or above it (only a list on a cycle).
+    bool Reusable(const TItems& items) const {
+        return items.explodedRun_ == id_ &&
+               (items.explodedWhole_ || repeatedWork_ > kMaxRepeatedWork);
+    }
+
+    void Begin(TItems& items, bool forItsOwnSake) {
+        Frame frame{&items, &items.exploded_, nullptr, 0, kNoCycle, {}};
+        if (items.explodedRun_ == id_ && !forItsOwnSake) {
+            frame.scratch = std::make_unique<std::vector<TItem>>();
+            frame.out = frame.scratch.get();
+        }
+        frame.out->clear();
+        stack_.push_back(std::move(frame));
+        items.pathDepth_ = static_cast<std::uint32_t>(stack_.size());
     }
 
     void Step() {
         Frame& frame = stack_.back();
-        TItems& items = *frame.items;
-        if (frame.next >= items.list_.size()) {
+        const std::vector<std::unique_ptr<TItem>>& lines = frame.items->list_;
+        if (frame.next >= lines.size()) {
             Finish();
             return;
         }
-        const TItem& line = *items.list_[frame.next];
-        TItems* sub = SubItemsToMerge(line);
-        if (sub != nullptr && sub->explodedRun_ != id_) {
-            Begin(*sub); // the line is merged when the sub-list is finished
+        CountRepeated(frame, 1);
+        const TItem& line = *lines[frame.next];
+        TItems* sub = SubItems(line);
+        if (sub != nullptr && sub->pathDepth_ != 0) {
+            frame.shallowestCut = std::min<std::size_t>(frame.shallowestCut, sub->pathDepth_ - 1);
+        } else if (sub != nullptr && !Reusable(*sub)) {
+            Begin(*sub, false); // the line is merged when the sub-list is finished
             return;
-        }
-        if (sub != nullptr) {
-            MergeSubList(frame, *sub, line.Quantity);
+        } else if (sub != nullptr) {
+            if (!sub->explodedWhole_) {
+                frame.shallowestCut = 0; // reused as found: nothing above can stand for itself
+            }
+            MergeSubList(frame, sub->exploded_, line.Quantity);
         } else if (line.Kind == kKindPrimary && line.Insumo != nullptr) {
-            MergeExploded(items.exploded_, frame.index, line, line.Quantity);
+            MergeExploded(*frame.out, frame.index, line, line.Quantity);
         }
         ++frame.next;
     }
 
-    // The line list whose exploded entries a line contributes, or nullptr.
-    static TItems* SubItemsToMerge(const TItem& line) {
+    // The line list whose exploded entries a compound-type line contributes, or nullptr.
+    static TItems* SubItems(const TItem& line) {
         if (line.Kind != kKindCompound || line.Insumo == nullptr) {
             return nullptr;
         }
         TInsumoCompuesto* sub = line.Insumo->AsCompuesto();
-        if (sub == nullptr || sub->Items().exploding_) {
-            return nullptr;
-        }
-        return &sub->Items();
+        return sub == nullptr ? nullptr : &sub->Items();
     }
 
-    static void MergeSubList(Frame& frame, const TItems& sub, double quantity) {
-        for (const TItem& entry : sub.exploded_) {
-            MergeExploded(frame.items->exploded_, frame.index, entry, entry.Quantity * quantity);
+    void MergeSubList(Frame& frame, const std::vector<TItem>& sub, double quantity) {
+        CountRepeated(frame, sub.size());
+        for (const TItem& entry : sub) {
+            MergeExploded(*frame.out, frame.index, entry, entry.Quantity * quantity);
+        }
+    }
+
+    void CountRepeated(const Frame& frame, std::size_t work) {
+        if (frame.scratch != nullptr) {
+            repeatedWork_ += work;
         }
     }
 
     void Finish() {
-        TItems& done = *stack_.back().items;
-        done.exploding_ = false;
-        done.explodedRun_ = id_;
-        stack_.pop_back();
-        if (stack_.empty()) {
-            return;
+        const std::size_t position = stack_.size() - 1;
+        Frame& done = stack_.back();
+        TItems& items = *done.items;
+        items.pathDepth_ = 0;
+        if (done.scratch == nullptr) {
+            items.explodedRun_ = id_;
+            items.explodedWhole_ = done.shallowestCut > position;
         }
-        Frame& parent = stack_.back();
-        const TItem& line = *parent.items->list_[parent.next];
-        MergeSubList(parent, done, line.Quantity);
-        ++parent.next;
+        if (position > 0) {
+            Frame& parent = stack_[position - 1];
+            parent.shallowestCut = std::min(parent.shallowestCut, done.shallowestCut);
+            const TItem& line = *parent.items->list_[parent.next];
+            MergeSubList(parent, *done.out, line.Quantity);
+            ++parent.next;
+        }
+        stack_.pop_back();
     }
 
     std::uint64_t id_;
     std::vector<Frame> stack_;
+    std::uint64_t repeatedWork_ = 0;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -648,6 +685,10 @@ std::string TInsumos::NewCode(std::uint8_t kind, std::uint8_t subKind) const {
     std::string code(buffer);
     std::replace(code.begin(), code.end(), ' ', '0');
     return code;
+}
+
+bool TInsumos::HasCodesFor(std::int64_t count) const {
+    return count <= std::int64_t{std::numeric_limits<std::int32_t>::max()} - counter_;
 }
 
 void TInsumos::RaiseCounterToCodes() {

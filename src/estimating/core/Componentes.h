@@ -47,6 +47,8 @@ inline constexpr std::string_view kItemExistsMessage =
 inline constexpr std::string_view kNoSuchInputMessage =
     "Error : This primary does not exist in the database.";
 inline constexpr std::string_view kDeleteFailedMessage = "Error trying to delete this item.";
+inline constexpr std::string_view kNoCodeLeftMessage =
+    "Error : There is no code left for a new entry in this database.";
 
 // Raised by TItems::Add for a code the list already holds.
 class EItemExistente : public std::runtime_error {
@@ -201,7 +203,8 @@ private:
     std::vector<TItem> exploded_;
     TInsumoCompuesto* owner_ = nullptr;
     std::uint64_t explodedRun_ = 0; // the computation that last rebuilt the exploded list
-    bool exploding_ = false;        // on the path of the computation in progress
+    bool explodedWhole_ = false;    // no line under it was cut for closing a cycle through it
+    std::uint32_t pathDepth_ = 0;   // 1 + its position on the path of the computation in progress
 };
 
 // A compound-type input: compound, budget or division.
@@ -294,6 +297,9 @@ public:
     // The next code: a letter and Counter + 1 in at least six digits ("S000001"); empty for a
     // compound-type kind with a subkind other than 1, 2 or 3. Does not change Counter.
     std::string NewCode(std::uint8_t kind, std::uint8_t subKind) const;
+    // Whether `count` more entries can each get a code of their own (the counter stops at its
+    // largest value, where NewCode would repeat itself).
+    bool HasCodesFor(std::int64_t count) const;
 
     // Raises Counter to the highest number in use in the codes of its entries.
     void RaiseCounterToCodes();

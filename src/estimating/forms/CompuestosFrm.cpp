@@ -629,6 +629,8 @@ void TCompuestosForm::SetEditingButtons() {
 
 void TCompuestosForm::btnNewClick() {
     try {
+        if (!CodesLeftFor(Document->Compounds, 1))
+            return;
         adding_ = true;
         SetEditingButtons();
         ClearCompoundFields();
@@ -676,6 +678,8 @@ void TCompuestosForm::AcceptNewCompound() {
         return;
     }
     estimating::TInsumos& compounds = Document->Compounds;
+    if (!CodesLeftFor(compounds, 1))
+        return;
     // The code shown at New may have been taken meanwhile (a duplicate made, another compound
     // shown): a new compound always gets a code nobody uses.
     std::string code = s(edtCodigo->text());
@@ -712,8 +716,11 @@ void TCompuestosForm::AcceptEditedCompound() {
         modal::showMessage(kWrongData);
         return;
     }
-    if (!currentCompound_)
+    if (!currentCompound_) {
+        editing_ = false;
+        SetBrowseMode();
         return;
+    }
     TInsumoCompuesto& compound = *currentCompound_;
     compound.SetName(s(edtNombre->text()));
     compound.SetUnit(s(cboUnidad->currentText()));
@@ -778,7 +785,7 @@ void TCompuestosForm::btnClonarClick() {
     estimating::TInsumos& compounds = Document->Compounds;
     TInsumo* found = compounds.Find(currentCompound_->Code());
     TInsumoCompuesto* source = found ? found->AsCompuesto() : nullptr;
-    if (!source)
+    if (!source || !CodesLeftFor(compounds, 1))
         return;
     const QString name = modal::seam().inputBox(QStringLiteral("Clone compound."),
                                                 QStringLiteral("Input a new name."), {});

@@ -25,6 +25,14 @@ QPushButton* NamedButton(QWidget* parent, const char* name, const QString& capti
     return button;
 }
 
+bool CodesLeftFor(const estimating::TInsumos& collection, std::int64_t count) {
+    if (collection.HasCodesFor(count))
+        return true;
+    const std::string_view text = estimating::kNoCodeLeftMessage;
+    modal::showMessage(QString::fromUtf8(text.data(), qsizetype(text.size())));
+    return false;
+}
+
 void SetDialogSaveAs(std::function<void()> saveAs) {
     dialogSaveAs() = std::move(saveAs);
 }

@@ -6,13 +6,15 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 
 class QPushButton;
 class QWidget;
 namespace estimating {
 class TDocument;
-}
+class TInsumos;
+} // namespace estimating
 
 // Places a window in the middle of the screen, as the forms open.
 void CentreOnScreen(QWidget& form);
@@ -30,6 +32,10 @@ template <class Form> void RunHeldInGlobal(Form*& global, QWidget* owner) {
     } forget{global};
     modal::seam().runModal(form);
 }
+
+// Whether `count` new entries of the collection can each get a code of their own; says so when
+// not, before a command makes anything.
+bool CodesLeftFor(const estimating::TInsumos& collection, std::int64_t count);
 
 // How a database without a file name is saved from an editing dialog (the main window's Save,
 // which asks for a name); none set: the document is written back as it is.

@@ -50,6 +50,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <exception>
+#include <limits>
 #include <vector>
 
 using namespace estimating;
@@ -80,6 +81,36 @@ const QString kDatabasePrefix = QStringLiteral("Database : ");
 enum TreeImage { ImgContainer = 0, ImgLine = 2 };
 
 constexpr std::size_t kMaxDivisionDepth = 200;
+
+// Follows CloneItem's walk: each division it copies, at any depth, takes a code of its own.
+void CountDivisionCopies(const TInsumoCompuesto& holder, std::vector<const TInsumoCompuesto*>& path,
+                         std::int64_t enough, std::int64_t& count) {
+    for (const auto& line : holder.Items().List()) {
+        if (count >= enough)
+            return;
+        const TInsumoCompuesto* division = line->SubKind == kSubKindDivision && line->Insumo
+                                               ? line->Insumo->AsCompuesto()
+                                               : nullptr;
+        if (!division || path.size() >= kMaxDivisionDepth ||
+            std::find(path.begin(), path.end(), division) != path.end())
+            continue;
+        ++count;
+        path.push_back(division);
+        CountDivisionCopies(*division, path, enough, count);
+        path.pop_back();
+    }
+}
+
+// The codes cloning the budget takes (its copied divisions and itself), counted no further than
+// the codes left.
+std::int64_t CodesForClone(const TInsumoCompuesto& budget, const TInsumos& budgets) {
+    const std::int64_t left =
+        std::int64_t{std::numeric_limits<std::int32_t>::max()} - budgets.Counter();
+    std::vector<const TInsumoCompuesto*> path{&budget};
+    std::int64_t count = 0;
+    CountDivisionCopies(budget, path, left, count);
+    return count + 1;
+}
 
 // Counts nested fills so that the widgets' change signals of our own making are not taken for
 // the user's.
@@ -1395,7 +1426,7 @@ void TMainForm::AddSubBudget() {
 
 void TMainForm::AddDivision() {
     TTreeNode* node = SelectedNode();
-    if (!IsRootOrDivision(node) || !CurrentBudget)
+    if (!IsRootOrDivision(node) || !CurrentBudget || !CodesLeftFor(Document->Budgets, 1))
         return;
     const QString name = modal::seam().inputBox(res(SNewDivision), res(SInputName), {});
     if (name.isEmpty())
@@ -1621,7 +1652,7 @@ void TMainForm::btnClonar_Click() {
     if (!CurrentBudget)
         return;
     TInsumoCompuesto* source = FindBudget(CurrentBudget->Code());
-    if (!source)
+    if (!source || !CodesLeftFor(Document->Budgets, CodesForClone(*source, Document->Budgets)))
         return;
     const QString name = modal::seam().inputBox(res(SCloneBudget), res(SNewName), {});
     if (name.isEmpty())

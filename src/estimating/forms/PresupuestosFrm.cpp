@@ -1,8 +1,8 @@
 #include "PresupuestosFrm.h"
 
-#include "DialogKit.h"
 #include "Componentes.h"
 #include "Database.h"
+#include "DialogKit.h"
 #include "Main.h"
 #include "ModalSeam.h"
 
@@ -162,6 +162,8 @@ void TPresupuestosForm::cboPresupuestosDblClick() {
 }
 
 void TPresupuestosForm::btnAddClick() {
+    if (!CodesLeftFor(Document->Budgets, 1))
+        return;
     const QString answer =
         modal::seam().inputBox(QStringLiteral("New budget"), QStringLiteral("Input a name"), {});
     if (answer.isEmpty()) {

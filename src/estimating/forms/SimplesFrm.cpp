@@ -460,6 +460,8 @@ void TSimplesForm::lbSimplesClick() {
 }
 
 void TSimplesForm::btnAddClick() {
+    if (!CodesLeftFor(Document->Primaries, 1))
+        return;
     Adding = true;
     ClearPrimaryFields();
     {
@@ -524,6 +526,8 @@ void TSimplesForm::btnAcceptClick() {
 void TSimplesForm::AddPrimary(double price) {
     estimating::TInsumosSimples& primaries = Document->Primaries;
     std::string code = s(edtCodigo->text());
+    if (!CodesLeftFor(primaries, 1))
+        return;
     if (code.empty() || primaries.Find(code))
         code = primaries.NewCode(estimating::kKindPrimary, 0);
     auto primary = std::make_unique<estimating::TInsumoSimple>();

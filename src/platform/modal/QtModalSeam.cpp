@@ -6,6 +6,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLayout>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QUrl>
@@ -32,6 +34,13 @@ QMessageBox::Icon toQtIcon(Icon icon) {
 }
 
 QWidget* dialogParent() { return QApplication::activeWindow(); }
+
+// The width a window needs for its whole caption to show in its title bar, beside the window
+// manager's icon and buttons.
+int titleBarWidth(const QWidget& window, const QString& caption) {
+    const QFontMetrics metrics(window.font());
+    return metrics.horizontalAdvance(caption) + 10 * metrics.height();
+}
 
 QString withDefaultSuffix(QString name, const QString& suffix) {
     if (!name.isEmpty() && !suffix.isEmpty() && QFileInfo(name).suffix().isEmpty())
@@ -87,10 +96,16 @@ public:
     }
 
     QString inputBox(const QString& caption, const QString& prompt, const QString& value) override {
-        bool ok = false;
-        QString text =
-            QInputDialog::getText(dialogParent(), caption, prompt, QLineEdit::Normal, value, &ok);
-        return ok ? text : value;
+        QInputDialog box(dialogParent());
+        box.setWindowTitle(caption);
+        box.setLabelText(prompt);
+        box.setTextValue(value);
+        // The dialog takes its width from its layout, so the edit box is what makes room.
+        if (auto* edit = box.findChild<QLineEdit*>()) {
+            const QMargins margins = box.layout() ? box.layout()->contentsMargins() : QMargins();
+            edit->setMinimumWidth(titleBarWidth(box, caption) - margins.left() - margins.right());
+        }
+        return box.exec() == QDialog::Accepted ? box.textValue() : value;
     }
 
     std::optional<QString> openFile(const FileDialog& d) override {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace oracle_tests {
 namespace {
 
@@ -123,6 +125,36 @@ TEST(CycleTest, BreakDownsDoNotDependOnWhatWasComputedBefore) {
     }
 }
 
+// Budgets holding both compounds of the C1-C2 cycle, in either order, and one run through all the
+// compounds: each compound counts with its own break-down, whichever was met first.
+TEST(CycleTest, BreakDownsDoNotDependOnWhichCompoundOfACycleWasMetFirst) {
+    DatabaseSpec db = cyclicDatabase();
+    for (const auto& [code, first, second] :
+         {std::tuple{"P000003", "C000001", "C000002"}, {"P000004", "C000002", "C000001"}}) {
+        InputSpec budget = compoundType(code, 2);
+        addLine(budget, 1, 1, first, 1.0);
+        addLine(budget, 1, 1, second, 1.0);
+        db.budgets.entries.push_back(budget);
+    }
+    db.budgets.counter = 4;
+    ScratchFolder folder;
+    LoadResult loaded = loadImage(folder, estimating_bench::cdbImage(db));
+    ASSERT_TRUE(loaded.complete);
+    TDocument& doc = *loaded.document;
+    EXPECT_EQ(entry(doc, "P000003").ComputePrice(), 65.0 + 155.0);
+    EXPECT_EQ(entry(doc, "P000004").ComputePrice(), 65.0 + 155.0);
+    doc.Compounds.PurgeDeleted();
+    for (const Expected& expected : expectedBreakDowns()) {
+        if (expected.code[0] != 'C')
+            continue;
+        SCOPED_TRACE(expected.code);
+        const auto& exploded = entry(doc, expected.code).Items().Exploded();
+        ASSERT_EQ(exploded.size(), expected.exploded.size());
+        for (std::size_t i = 0; i < exploded.size(); ++i)
+            EXPECT_EQ(exploded[i].Quantity, expected.exploded[i].second);
+    }
+}
+
 TEST(CycleTest, CircularReferenceTestsEnd) {
     ScratchFolder folder;
     LoadResult loaded = loadImage(folder, estimating_bench::cdbImage(cyclicDatabase()));
@@ -156,16 +188,17 @@ TEST(CycleTest, DeletingAndPurgingInACycleEnds) {
     expectBreakDown(entry(doc, "P000001"), {"P000001", {{"S000001", 2.0}}, 20.0});
 }
 
+std::string code(char letter, int n) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%c%06d", letter, n);
+    return std::string(text);
+}
+
 // A chain of compounds, each using the next, as deep as a file can make it cheaply.
 DatabaseSpec deepChain(int depth) {
     DatabaseSpec db;
     db.primaries.entries = {primary("S000001", "Materials", 1.0)};
     db.primaries.counter = 1;
-    auto code = [](char letter, int n) {
-        char text[16];
-        std::snprintf(text, sizeof text, "%c%06d", letter, n);
-        return std::string(text);
-    };
     for (int i = 1; i <= depth; ++i) {
         InputSpec c = compoundType(code('C', i), 1);
         if (i < depth)
@@ -201,6 +234,29 @@ TEST(CycleTest, VeryDeepNestingDoesNotExhaustTheStack) {
     EXPECT_FALSE(budget.ContainsBudget("D100001"));
     doc.Compounds.PurgeDeleted();
     doc.Budgets.PurgeDeleted();
+}
+
+// Compounds that each use all the others: far too many paths to break every cycle down again
+// under each of them; the break-down still ends.
+TEST(CycleTest, DenselyTangledCompoundsEnd) {
+    constexpr int kCount = 12;
+    DatabaseSpec db;
+    db.primaries.entries = {primary("S000001", "Materials", 1.0)};
+    db.primaries.counter = 1;
+    for (int i = 1; i <= kCount; ++i) {
+        InputSpec c = compoundType(code('C', i), 1);
+        addLine(c, 0, 0, "S000001", 1.0);
+        for (int j = 1; j <= kCount; ++j)
+            if (j != i)
+                addLine(c, 1, 1, code('C', j), 1.0);
+        db.compounds.entries.push_back(std::move(c));
+    }
+    db.compounds.counter = kCount;
+    ScratchFolder folder;
+    LoadResult loaded = loadImage(folder, estimating_bench::cdbImage(db));
+    ASSERT_TRUE(loaded.complete);
+    EXPECT_GT(entry(*loaded.document, "C000001").ComputePrice(), 1.0);
+    loaded.document->Compounds.PurgeDeleted();
 }
 
 } // namespace
