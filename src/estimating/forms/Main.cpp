@@ -103,6 +103,23 @@ template <class F> void fileCommand(F&& body) {
     }
 }
 
+// Saves the document under another name; a save that fails leaves it the name it had, so that
+// the next Save does not go to the failed path.
+bool SaveDocumentAs(const std::string& fileName) {
+    const std::string previous = Document->FileName();
+    Document->SetFileName(fileName);
+    bool saved = false;
+    try {
+        saved = Document->Save();
+    } catch (...) {
+        Document->SetFileName(previous);
+        throw;
+    }
+    if (!saved)
+        Document->SetFileName(previous);
+    return saved;
+}
+
 template <class F> void forEachNode(QTreeWidget* tree, F&& visit) {
     std::vector<QTreeWidgetItem*> stack;
     for (int i = tree->topLevelItemCount() - 1; i >= 0; --i)
@@ -517,14 +534,20 @@ void TMainForm::FileSave() {
 void TMainForm::FileSaveAs() {
     fileCommand([this] {
         modal::FileDialog d = DatabaseDialog(QStringLiteral("Save as"));
-        d.initialName = q(Document->FileName());
+        // The question below is the only one, also for the database's own file.
+        d.confirmOverwrite = false;
+        if (!Document->FileName().empty()) {
+            const QFileInfo current(q(Document->FileName()));
+            d.initialDir = current.absolutePath();
+            d.initialName = current.fileName();
+        }
         const auto chosen = modal::seam().saveFile(d);
         if (!chosen)
             return;
         if (!ConfirmOverwrite(*chosen))
             return;
-        Document->SetFileName(chosen->toStdString());
-        Document->Save();
+        if (!SaveDocumentAs(chosen->toStdString()))
+            return;
         UpdateSaveButton();
         ShowDatabaseStatus(*chosen);
     });
