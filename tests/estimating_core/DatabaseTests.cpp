@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace estimating {
@@ -471,23 +472,57 @@ TEST_F(EstCoreFile, UndefinedCodePageBytesSurviveLoadAndSave) {
     EXPECT_EQ(Saved(doc), image.bytes);
 }
 
-TEST_F(EstCoreFile, SaveReplacesTheFileOnlyWhenTheNewOneIsComplete) {
+TEST_F(EstCoreFile, SaveRefusesTargetsItMustNotReplaceAndLeavesThemAsTheyWere) {
+    namespace fs = std::filesystem;
+    const std::string folderTarget = folder.File("busy.cdb");
+    fs::create_directory(folderTarget);
+    const std::string pipe = folder.File("pipe.cdb");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    // A device of its own (where the user may make one), never a system one that a faulty save
+    // would replace.
+    const std::string device = folder.File("device.cdb");
+    const bool withDevice = ::mknod(device.c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0;
+    // Read-only for everyone: refused even when the tests run with a privileged user.
+    const std::string readOnly = folder.File("readonly.cdb");
+    WriteBytes(readOnly, "old");
+    fs::permissions(readOnly,
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    std::vector<std::pair<std::string, std::string>> cases = {{folderTarget, "Is a directory"},
+                                                              {pipe, "Not a regular file"},
+                                                              {readOnly, "Permission denied"}};
+    if (withDevice) {
+        cases.emplace_back(device, "Not a regular file");
+    }
+    for (const auto& [target, reason] : cases) {
+        TDocument doc;
+        FillSample(doc);
+        doc.SetFileName(target);
+        doc.Saved = 0;
+        try {
+            doc.Save();
+            ADD_FAILURE() << "no error for " << target;
+        } catch (const EFCreateError& e) {
+            EXPECT_EQ(std::string(e.what()), "Cannot create file \"" + target + "\". " + reason);
+        }
+        EXPECT_EQ(doc.Saved, 0);
+    }
+    EXPECT_TRUE(fs::is_directory(folderTarget));
+    EXPECT_TRUE(fs::is_fifo(pipe));
+    EXPECT_EQ(fs::is_character_file(device), withDevice);
+    EXPECT_EQ(ReadBytes(readOnly), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()),
+              withDevice ? 4 : 3);
+}
+
+TEST_F(EstCoreFile, ANameAsLongAsTheFileSystemAllowsCanBeSavedAndSavedAgain) {
     TDocument doc;
     FillSample(doc);
-    // The target is a folder: rename fails, nothing is left behind.
-    const std::string target = folder.File("busy.cdb");
-    std::filesystem::create_directory(target);
-    doc.SetFileName(target);
-    doc.Saved = 0;
-    try {
-        doc.Save();
-        FAIL() << "no error";
-    } catch (const EFCreateError& e) {
-        EXPECT_EQ(std::string(e.what()).rfind("Cannot create file \"" + target + "\". ", 0), 0U)
-            << e.what();
-    }
-    EXPECT_EQ(doc.Saved, 0);
-    EXPECT_TRUE(std::filesystem::is_directory(target));
+    const std::string name = std::string(255 - 4, 'n') + ".cdb";
+    const std::string first = Saved(doc, name);
+    EXPECT_EQ(Saved(doc, name), first);
+    TDocument loaded;
+    loaded.SetFileName(folder.File(name));
+    EXPECT_TRUE(loaded.Load());
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()),
                             std::filesystem::directory_iterator()),
               1);

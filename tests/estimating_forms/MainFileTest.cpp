@@ -1,6 +1,7 @@
 #include "MainFormFixture.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -235,6 +236,8 @@ TEST_F(MainFileTest, SaveAsOntoAnExistingFileAsksAndNoWritesNothing) {
     markEdited();
     seam.expectSaveFile(path("taken.cdb")).expectMessage(kExists, Answer::No);
     form->FileSaveAs();
+    // The program's question is the only one: the dialog asks none of its own.
+    EXPECT_FALSE(seam.fileDialogs.back().confirmOverwrite);
     EXPECT_EQ(readAll(path("taken.cdb")), "old");
     EXPECT_TRUE(form->btnSave->isEnabled());
 
@@ -244,22 +247,36 @@ TEST_F(MainFileTest, SaveAsOntoAnExistingFileAsksAndNoWritesNothing) {
     EXPECT_FALSE(form->btnSave->isEnabled());
 }
 
-TEST_F(MainFileTest, SaveAsProposesTheCurrentName) {
+TEST_F(MainFileTest, SaveAsOpensInTheDatabasesFolderWithItsName) {
     ScriptedSeam seam;
     newDatabase(seam, "mine");
     seam.expectSaveFile(std::nullopt);
     form->FileSaveAs();
+    EXPECT_EQ(seam.fileDialogs.back().initialDir, QDir::currentPath());
     EXPECT_EQ(seam.fileDialogs.back().initialName, "mine.cdb");
     EXPECT_TRUE(form->btnSave->isEnabled());
+
+    seam.expectMessage(kChanged, Answer::No);
+    openSample(seam);
+    seam.expectSaveFile(std::nullopt);
+    form->FileSaveAs();
+    EXPECT_EQ(seam.fileDialogs.back().initialDir, dir.path());
+    EXPECT_EQ(seam.fileDialogs.back().initialName, "sample.cdb");
 }
 
-TEST_F(MainFileTest, AFailedSaveIsReportedAfterErrorAndKeepsSaveEnabled) {
+TEST_F(MainFileTest, AFailedSaveAsKeepsTheNameAndTheNextSaveGoesThere) {
     ScriptedSeam seam;
-    markEdited();
+    newDatabase(seam, "mine");
     seam.expectSaveFile(path("no/such/folder/x.cdb")).expectMessage("ErrorCannot create file");
     form->FileSaveAs();
     EXPECT_EQ(Document->Saved, 0);
     EXPECT_TRUE(form->btnSave->isEnabled());
+    EXPECT_EQ(Document->FileName(), "mine.cdb");
+    EXPECT_EQ(form->StBar->text(), "Database : mine.cdb");
+
+    form->FileSave();
+    EXPECT_EQ(readAll("mine.cdb").size(), 43);
+    EXPECT_EQ(Document->Saved, 1);
 }
 
 TEST_F(MainFileTest, ExitWithNoClosesWithoutWriting) {

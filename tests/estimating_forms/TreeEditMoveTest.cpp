@@ -26,6 +26,15 @@ protected:
         const QPoint at = centre(target);
         return form->tvPresuDragOver(form->tvPresu, at.x(), at.y());
     }
+    // A click on each node in turn, as a user looking the tree over would make.
+    void clickEveryNode() {
+        std::vector<QTreeWidgetItem*> nodes{root()};
+        for (std::size_t k = 0; k < nodes.size(); ++k)
+            for (int i = 0; i < nodes[k]->childCount(); ++i)
+                nodes.push_back(nodes[k]->child(i));
+        for (QTreeWidgetItem* n : nodes)
+            click(n);
+    }
     void addDivisionTo(ScriptedSeam& seam, TTreeNode* holder, const char* name) {
         click(holder);
         expectKind(seam, 3);
@@ -162,6 +171,33 @@ TEST_F(TreeEditMoveTest, DraggingADivisionTakesItsSubtree) {
               QStringList({"C000002", "S000002", "D000003", "D000002"}));
     EXPECT_EQ(node({"Roof"})->childCount(), 0);
     EXPECT_EQ(node({"Roof"})->icon(0).cacheKey(), root()->icon(0).cacheKey());
+}
+
+TEST_F(TreeEditMoveTest, ADivisionShownInTwoPlacesChangesInBoth) {
+    ScriptedSeam seam;
+    // As a damaged file may hold it: Foundations in the root and in Roof.
+    addLine(*budget("D000003"), *budget("D000002"), 1);
+    form->btnUpdateTree->click();
+    click(node({"Foundations", "Permit"}));
+    seam.expectMessage("Delete element?", modal::Answer::Yes);
+    form->btnDelItem->click();
+    EXPECT_EQ(childTexts(node({"Foundations"})), QStringList({"Concrete"}));
+    EXPECT_EQ(childTexts(node({"Roof", "Foundations"})), QStringList({"Concrete"}));
+    EXPECT_EQ(form->tvPresu->currentItem(), node({"Foundations"}));
+    EXPECT_EQ(form->frame1->stNombre->text(), "Foundations");
+    clickEveryNode();
+
+    click(node({"Roof", "Foundations", "Concrete"}));
+    dropOn(root());
+    EXPECT_EQ(codes(budget("D000002")), QStringList());
+    EXPECT_EQ(node({"Foundations"})->childCount(), 0);
+    EXPECT_EQ(node({"Roof", "Foundations"})->childCount(), 0);
+    EXPECT_EQ(childTexts(root()),
+              QStringList({"Foundations", "Wall", "Mason", "Roof", "Concrete"}));
+    EXPECT_EQ(form->tvPresu->currentItem(), node({"Concrete"}));
+    EXPECT_TRUE(node({"Roof"})->isExpanded());
+    EXPECT_FALSE(saved());
+    clickEveryNode();
 }
 
 TEST_F(TreeEditMoveTest, RefusedDropsChangeNothing) {

@@ -1,7 +1,9 @@
 #include "ScriptedSeam.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -73,5 +75,31 @@ TEST(QtSeam, InputBoxIsWideEnoughForItsCaption) {
         });
         EXPECT_EQ(modal::seam().inputBox(caption, "Input a name.", "kept"), "kept");
         EXPECT_GE(width, captionWidth + 100) << caption.toStdString(); // icon and buttons beside it
+    }
+}
+
+TEST(QtSeam, TheSaveDialogAsksAboutOverwritingOnlyWhenTheCallerDoesNot) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    for (const bool confirm : {true, false}) {
+        bool dialogAsks = !confirm;
+        QString shownFolder;
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            dialogAsks = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+            shownFolder = dialog->directory().absolutePath();
+            dialog->reject();
+        });
+        closer.start(10);
+        modal::FileDialog d;
+        d.initialDir = QStringLiteral("/elsewhere");
+        d.initialName = folder.filePath("db.cdb"); // a full path is not glued to the folder
+        d.confirmOverwrite = confirm;
+        EXPECT_EQ(modal::seam().saveFile(d), std::nullopt);
+        EXPECT_EQ(dialogAsks, confirm);
+        EXPECT_EQ(shownFolder, QDir(folder.path()).absolutePath());
     }
 }

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <limits>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +18,10 @@ namespace {
 
 static_assert(std::endian::native == std::endian::little,
               "the database file is little-endian and read by plain copies");
+
+// A save's temporary file, beside the database: the prefix, six random characters, the suffix.
+constexpr const char* kTemporaryPrefix = "obravel-save-";
+constexpr const char* kTemporarySuffix = ".tmp";
 
 std::string Quoted(const std::string& path) {
     return "\"" + path + "\"";
@@ -128,6 +133,37 @@ int WriteAll(int fd, std::string_view data) {
         data.remove_prefix(static_cast<std::size_t>(written));
     }
     return 0;
+}
+
+// Why an existing target must not be replaced, or nothing when it may (a missing target is
+// left to the file's creation to report).
+std::optional<std::string> RefusalOf(const std::string& target) {
+    struct stat info {};
+    if (::stat(target.c_str(), &info) != 0) {
+        return std::nullopt;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        return std::strerror(EISDIR);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return std::string("Not a regular file");
+    }
+    // A file without any write permission is read-only for everyone: a privileged user, whom
+    // access() never refuses, must not silently undo what its owner set either.
+    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        return std::strerror(EACCES);
+    }
+    if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+        return std::strerror(errno);
+    }
+    return std::nullopt;
+}
+
+// In the target's folder, under a short name of its own, so that any file name the folder
+// allows can be saved, and one a crash left behind says what it is.
+std::string TemporaryTemplate(const std::string& target) {
+    const std::string folder = ParentFolder(target);
+    return (folder == "/" ? folder : folder + "/") + kTemporaryPrefix + "XXXXXX" + kTemporarySuffix;
 }
 
 } // namespace
@@ -251,8 +287,12 @@ void TArchive::WriteFileAtomically(const std::string& path, std::string_view ima
     }
     // Through a symbolic link, the file it names is the one replaced.
     const std::string target = ResolvedLink(path);
-    std::string temporary = target + ".XXXXXX";
-    FileDescriptor file(::mkstemp(temporary.data()));
+    if (const auto reason = RefusalOf(target)) {
+        throw EFCreateError("Cannot create file " + Quoted(path) + ". " + *reason);
+    }
+    std::string temporary = TemporaryTemplate(target);
+    FileDescriptor file(
+        ::mkstemps(temporary.data(), static_cast<int>(std::strlen(kTemporarySuffix))));
     if (file.Get() < 0) {
         throw fail(errno);
     }

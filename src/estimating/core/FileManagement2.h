@@ -48,7 +48,8 @@ public:
     void OpenImage(std::string image);
     // When storing, writes the image to FileName through a temporary file in the same folder
     // that replaces the old file only once it is complete (EFCreateError on any failure, the old
-    // file untouched). Then frees the image. Reading: frees the image.
+    // file untouched). A target that is not a regular file, or that the user may not write, is
+    // refused the same way. Then frees the image. Reading: frees the image.
     void Close();
     // Frees the image without writing anything.
     void Discard();

@@ -134,6 +134,23 @@ template <class F> void fileCommand(F&& body) {
     }
 }
 
+// Saves the document under another name; a save that fails leaves it the name it had, so that
+// the next Save does not go to the failed path.
+bool SaveDocumentAs(const std::string& fileName) {
+    const std::string previous = Document->FileName();
+    Document->SetFileName(fileName);
+    bool saved = false;
+    try {
+        saved = Document->Save();
+    } catch (...) {
+        Document->SetFileName(previous);
+        throw;
+    }
+    if (!saved)
+        Document->SetFileName(previous);
+    return saved;
+}
+
 template <class F> void forEachNode(QTreeWidget* tree, F&& visit) {
     std::vector<QTreeWidgetItem*> stack;
     for (int i = tree->topLevelItemCount() - 1; i >= 0; --i)
@@ -551,14 +568,20 @@ void TMainForm::FileSave() {
 void TMainForm::FileSaveAs() {
     fileCommand([this] {
         modal::FileDialog d = DatabaseDialog(QStringLiteral("Save as"));
-        d.initialName = q(Document->FileName());
+        // The question below is the only one, also for the database's own file.
+        d.confirmOverwrite = false;
+        if (!Document->FileName().empty()) {
+            const QFileInfo current(q(Document->FileName()));
+            d.initialDir = current.absolutePath();
+            d.initialName = current.fileName();
+        }
         const auto chosen = modal::seam().saveFile(d);
         if (!chosen)
             return;
         if (!ConfirmOverwrite(*chosen))
             return;
-        Document->SetFileName(chosen->toStdString());
-        Document->Save();
+        if (!SaveDocumentAs(chosen->toStdString()))
+            return;
         UpdateSaveButton();
         ShowDatabaseStatus(*chosen);
     });
@@ -1266,7 +1289,78 @@ void RestoreOpenStates(QTreeWidgetItem* top, const std::vector<bool>& states) {
     }
 }
 
+using TNodePath = std::vector<std::string>;
+
+TNodePath PathOf(const QTreeWidgetItem* node) {
+    TNodePath path;
+    for (; node && node->parent(); node = node->parent())
+        path.push_back(static_cast<const TTreeNode*>(node)->Line->Code);
+    std::reverse(path.begin(), path.end());
+    return path;
+}
+
+// The node at this place, or null.
+TTreeNode* NodeAt(QTreeWidget* tree, const TNodePath& path) {
+    QTreeWidgetItem* at = tree->topLevelItemCount() > 0 ? tree->topLevelItem(0) : nullptr;
+    for (std::size_t k = 0; at && k < path.size(); ++k) {
+        QTreeWidgetItem* next = nullptr;
+        for (int i = 0; !next && i < at->childCount(); ++i)
+            if (static_cast<TTreeNode*>(at->child(i))->Line->Code == path[k])
+                next = at->child(i);
+        at = next;
+    }
+    return static_cast<TTreeNode*>(at);
+}
+
+std::vector<TNodePath> OpenNodePaths(QTreeWidget* tree) {
+    std::vector<TNodePath> open;
+    forEachNode(tree, [&](TTreeNode* node) {
+        if (node->Container && node->isExpanded())
+            open.push_back(PathOf(node));
+    });
+    return open;
+}
+
+// A place inside the subtree at `from` moved to the same place under `to`; others as they are.
+TNodePath Rebased(const TNodePath& path, const TNodePath& from, const TNodePath& to) {
+    if (path.size() < from.size() || !std::equal(from.begin(), from.end(), path.begin()))
+        return path;
+    TNodePath moved = to;
+    moved.insert(moved.end(), path.begin() + static_cast<std::ptrdiff_t>(from.size()), path.end());
+    return moved;
+}
+
+// Only a damaged file holds one division in two holders; each of them shows its lines.
+bool ShownMoreThanOnce(QTreeWidget* tree, const TInsumo* holder) {
+    int shown = 0;
+    forEachNode(tree, [&](TTreeNode* node) {
+        if (node->Container && node->Line->Insumo == holder)
+            ++shown;
+    });
+    return shown > 1;
+}
+
 } // namespace
+
+void TMainForm::RebuildTree(const std::vector<TNodePath>& open, const TNodePath& selected) {
+    setUpdatesEnabled(false);
+    RootAdded = false;
+    FillBudgetTree();
+    TTreeNode* chosen = NodeAt(tvPresu, selected);
+    {
+        const QSignalBlocker blocker(tvPresu);
+        for (const TNodePath& path : open)
+            if (TTreeNode* node = NodeAt(tvPresu, path))
+                node->setExpanded(true);
+        if (!chosen)
+            chosen = NodeAt(tvPresu, {});
+        if (chosen)
+            tvPresu->setCurrentItem(chosen);
+    }
+    setUpdatesEnabled(true);
+    if (chosen)
+        NodeSelected(chosen);
+}
 
 bool TMainForm::IsRootNode(const QTreeWidgetItem* node) const {
     return node && tvPresu->topLevelItemCount() > 0 && node == tvPresu->topLevelItem(0);
@@ -1510,11 +1604,21 @@ void TMainForm::btnDelItem_Click() {
         return;
     auto* parent = static_cast<TTreeNode*>(node->parent());
     TInsumoCompuesto* holder = parent->Line->Insumo ? parent->Line->Insumo->AsCompuesto() : nullptr;
+    // Other nodes showing the holder show this very line too: they are built again.
+    const bool shownElsewhere = holder && ShownMoreThanOnce(tvPresu, holder);
+    const std::vector<TNodePath> open =
+        shownElsewhere ? OpenNodePaths(tvPresu) : std::vector<TNodePath>{};
+    const TNodePath parentPath = PathOf(parent);
     if (holder) {
         // The very line of the node: a damaged file may hold two lines with one code.
         const int position = PositionOfLine(holder->Items(), node->Line);
         if (position >= 0)
             holder->Items().Delete(position);
+    }
+    if (shownElsewhere) {
+        MarkModified();
+        RebuildTree(open, parentPath);
+        return;
     }
     {
         const QSignalBlocker blocker(tvPresu);
@@ -1588,6 +1692,19 @@ void TMainForm::tvPresuDragDrop(QObject* source, int x, int y) {
         oldParent->Line->Insumo ? oldParent->Line->Insumo->AsCompuesto() : nullptr;
     if (!newHolder || !oldHolder)
         return;
+    // Other nodes showing either holder would keep the freed line or miss the new one.
+    const bool shownElsewhere =
+        ShownMoreThanOnce(tvPresu, oldHolder) || ShownMoreThanOnce(tvPresu, newHolder);
+    TNodePath movedPath = PathOf(target);
+    movedPath.push_back(line->Code);
+    std::vector<TNodePath> open;
+    if (shownElsewhere) {
+        // The moved subtree keeps its open nodes at its new place; the target opens.
+        const TNodePath from = PathOf(dragged);
+        for (const TNodePath& path : OpenNodePaths(tvPresu))
+            open.push_back(Rebased(path, from, movedPath));
+        open.push_back(PathOf(target));
+    }
     TItem moved;
     moved.Kind = line->Kind;
     moved.SubKind = line->SubKind;
@@ -1602,6 +1719,12 @@ void TMainForm::tvPresuDragDrop(QObject* source, int x, int y) {
     const int position = PositionOfLine(oldHolder->Items(), line);
     if (position >= 0)
         oldHolder->Items().Delete(position);
+    if (shownElsewhere) {
+        MarkModified();
+        Document->Budgets.PurgeDeleted();
+        RebuildTree(open, movedPath);
+        return;
+    }
     dragged->Line = added;
     MoveNode(dragged, target, target->childCount());
     target->setExpanded(true);

@@ -235,6 +235,12 @@ private:
     void MoveNode(QTreeWidgetItem* node, QTreeWidgetItem* newParent, int index);
     void StartNodeDrag();
     bool HandleTreeDragEvent(QEvent* event);
+    // A node's place: the codes of the lines from the root down to it.
+    using TNodePath = std::vector<std::string>;
+    // Builds the whole tree again after a change to a holder shown by more than one node, whose
+    // other nodes may refer to lines that are gone; opens the nodes at `open` and selects the one
+    // at `selected` (the root when it is no longer there).
+    void RebuildTree(const std::vector<TNodePath>& open, const TNodePath& selected);
 
     void tvPresuKeySelect(QTreeWidgetItem* current);
     void NodeSelected(TTreeNode* node);

@@ -31,6 +31,9 @@ struct FileDialog {
     QString initialName;
     QString filter;        // Qt filter text, e.g. "Databases (*.cdb);;All files (*)"
     QString defaultSuffix; // added by the seam when the chosen name has none
+    // Save dialogs: the dialog asks before an existing file is chosen. Off for a caller that
+    // asks its own question, so that the user is asked once.
+    bool confirmOverwrite = true;
 };
 
 class Seam {

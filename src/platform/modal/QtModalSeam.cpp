@@ -117,8 +117,10 @@ public:
     }
 
     std::optional<QString> saveFile(const FileDialog& d) override {
+        const QFileDialog::Options options =
+            d.confirmOverwrite ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite;
         QString name = QFileDialog::getSaveFileName(dialogParent(), d.caption, startPath(d),
-                                                    d.filter);
+                                                    d.filter, nullptr, options);
         if (name.isEmpty())
             return std::nullopt;
         return withDefaultSuffix(name, d.defaultSuffix);
@@ -156,7 +158,9 @@ private:
     static QString startPath(const FileDialog& d) {
         if (d.initialName.isEmpty())
             return d.initialDir;
-        return d.initialDir.isEmpty() ? d.initialName : d.initialDir + '/' + d.initialName;
+        if (d.initialDir.isEmpty() || QFileInfo(d.initialName).isAbsolute())
+            return d.initialName;
+        return d.initialDir + '/' + d.initialName;
     }
     static Answer escapeAnswer(Buttons b) {
         switch (b) {
