@@ -3,12 +3,16 @@
 #include "EngineTestSupport.h"
 #include "ScriptedSeam.h"
 
+#include "RegistryStore.h"
 #include "Shortcuts.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 using namespace engine_testing;
 using package_writer::Package;
@@ -41,11 +45,39 @@ protected:
         return lines;
     }
     winplatform::Registry& Registry() { return root.platform().registry(); }
+    QString RegistryFile() {
+        return root.platform().rootFolder() + '/' + winplatform::kRegistryFileName;
+    }
+    static QByteArray ReadHost(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
 
     WindowsRoot root;
     FakeWizard wizard;
     std::unique_ptr<PackageFolder> folder;
     std::unique_ptr<setup::TInstaller> installer;
+};
+
+// Files of this process cannot grow past `bytes` while it lives: writing beyond fails.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) : handler_(std::signal(SIGXFSZ, SIG_IGN)) {
+        getrlimit(RLIMIT_FSIZE, &previous_);
+        rlimit lowered = previous_;
+        lowered.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &previous_);
+        std::signal(SIGXFSZ, handler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    void (*handler_)(int);
+    rlimit previous_{};
 };
 
 std::string Bytes(int n, int seed) {
@@ -269,6 +301,30 @@ TEST_F(SetupEngineInstall, UnreadableNumberEndsWithAReasonAndAClosedLog) {
     EXPECT_EQ(installer->FailureReason, wizard.errorText);
     EXPECT_EQ(LogLines().last(), "CreateRegValue::HKEY_CURRENT_USER\\Software\\Firm\\A");
     EXPECT_FALSE(Registry().value(0x80000001u, "Software\\Firm", "C").has_value());
+    const winplatform::RegistryStore onDisk(RegistryFile());
+    EXPECT_EQ(onDisk.readInteger(0x80000001u, "Software\\Firm", "A"), 1)
+        << "what the log names is in the file";
+}
+
+TEST_F(SetupEngineInstall, RegistryFileWriteThatFailsLeavesTheFileAsBeforeTheStep) {
+    Package p = BasicPackage();
+    for (int i = 0; i < 100; ++i)
+        p.registryEntries.push_back(
+            {Root1, "Software\\Firm", "V" + std::to_string(i), std::string(255, 'x'), 0});
+    Load(p);
+    const QByteArray before = ReadHost(RegistryFile());
+    {
+        // The file outgrows what this process may write in the middle of writing it.
+        FileSizeLimit limit(64 * 1024);
+        Run();
+    }
+    EXPECT_EQ(installer->GetStatus(), setup::TInstaller::StatusFailed);
+    EXPECT_TRUE(wizard.errorText.contains("registry")) << wizard.errorText.toStdString();
+    EXPECT_EQ(ReadHost(RegistryFile()), before);
+    EXPECT_EQ(QDir(root.platform().rootFolder()).entryList({"*.reg?*"}, QDir::Files),
+              QStringList());
+    EXPECT_EQ(LogLines().last(), "CreateFile::C:\\Apps\\App\\tvuninst.dat")
+        << "the log names nothing the file does not hold";
 }
 
 TEST_F(SetupEngineInstall, FileOrFolderThatCannotBeWrittenEndsWithAReason) {

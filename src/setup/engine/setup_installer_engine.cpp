@@ -106,11 +106,43 @@ void TInstaller::WriteLog(const QString& kind, const QString& argument) {
         Fail(
             QStringLiteral("The package holds a line break in \"%1\".").arg(argument.simplified()));
     const std::string line = TextToAnsi(kind + argument) + "\r\n";
-    if (UninstallLog->write(line.data(), static_cast<qint64>(line.size())) !=
-            static_cast<qint64>(line.size()) ||
+    if (pendingLog_)
+        pendingLog_->append(line);
+    else
+        WriteLogText(line);
+}
+
+void TInstaller::WriteLogText(const std::string& lines) {
+    if (UninstallLog->write(lines.data(), static_cast<qint64>(lines.size())) !=
+            static_cast<qint64>(lines.size()) ||
         !UninstallLog->flush())
         Fail(QStringLiteral("Cannot write the uninstall log %1.")
                  .arg(InstallRoot + "\\" + LogFileName));
+}
+
+// Runs a step's registry changes in memory and writes the registry file once at its end, also
+// when the step fails or is cancelled. The step's log lines follow the file: when its write
+// fails, the file stays as it was before the step and the log names none of the step's changes.
+void TInstaller::ChangeRegistry(const std::function<void()>& step) {
+    auto& registry = Windows().registry();
+    std::string lines;
+    std::exception_ptr failure;
+    pendingLog_ = &lines;
+    const bool written = registry.change([&](winplatform::Registry&) {
+        try {
+            step();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        return true; // what was applied before a failure stays, as its log lines do
+    });
+    pendingLog_ = nullptr;
+    if (written && !lines.empty())
+        WriteLogText(lines);
+    if (failure)
+        std::rethrow_exception(failure);
+    if (!written)
+        Fail(registry.lastError());
 }
 
 // Creates a missing folder with its parents (logged when asked); gives back its host path.
@@ -394,6 +426,12 @@ void TInstaller::WriteRegistryValues() {
         return;
     SetProgressText(QStringLiteral("Updating Windows Registry..."));
     SetProgress(96);
+    ChangeRegistry([&] { WriteRegistryEntries(); });
+}
+
+void TInstaller::WriteRegistryEntries() {
+    TKestPointerList& entries = tables_->RegistryEntries;
+    const std::int32_t n = entries.Count();
     auto& registry = Windows().registry();
     entries.First();
     for (std::int32_t i = 1; i <= n; ++i, entries.Next()) {
@@ -457,8 +495,11 @@ void TInstaller::RegisterUninstaller() {
 
     // The shared "...\Uninstall\" key itself must never receive the entry.
     const QString name = AnnounceName.isEmpty() ? Header.AppName : AnnounceName;
-    if (name.isEmpty())
-        return;
+    if (!name.isEmpty())
+        ChangeRegistry([&] { WriteUninstallEntry(name); });
+}
+
+void TInstaller::WriteUninstallEntry(const QString& name) {
     auto& registry = Windows().registry();
     const auto hklm = winplatform::RootKey::LocalMachine;
     const QString key = UninstallKey + name;
