@@ -163,11 +163,20 @@ TEST_F(SetupEngineInstall, NoFileEntriesInstallsNothingAndPasses) {
               QStringList({"CreateDir::C:\\Apps\\App", "CreateFile::C:\\Apps\\App\\tvuninst.dat"}));
 }
 
-TEST_F(SetupEngineInstall, ExistingInstallRootIsNotLogged) {
-    Load(BasicPackage());
-    root.Write("C:\\Apps\\App\\old.txt", "old");
+TEST_F(SetupEngineInstall, OnlyFoldersTheInstallCreatedAreLogged) {
+    Package p = BasicPackage();
+    p.componentNames = {"A"};
+    p.files = {{"<InstallRoot>\\sub/file.txt", "A", "x", {}, {}, {}}};
+    Load(p);
+    installer->InstallRoot = "C:\\Existing";
+    root.Write("C:\\Existing\\old.txt", "old");
     Run();
-    EXPECT_EQ(LogLines().at(0), "CreateFile::C:\\Apps\\App\\tvuninst.dat");
+    // "/" splits folders as in the path mapping: "sub" was created, never "C:\Existing".
+    EXPECT_TRUE(root.Exists("C:\\Existing\\sub\\file.txt"));
+    EXPECT_EQ(
+        LogLines("C:\\Existing").mid(0, 3),
+        QStringList({"CreateFile::C:\\Existing\\tvuninst.dat", "CreateDir::C:\\Existing\\sub\\",
+                     "CreateFile::C:\\Existing\\sub/file.txt"}));
 }
 
 TEST_F(SetupEngineInstall, OverwriteAnswersNoToAllAndYesToAll) {

@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
@@ -40,14 +41,19 @@ QString HostPath(const QString& windowsPath) {
     Fail(QStringLiteral("The path \"%1\" is not a valid Windows path.").arg(windowsPath));
 }
 
-// The folder part of a Windows path, with its trailing "\" (empty when there is none).
+// The path mapping takes "/" for "\" as well.
+qsizetype LastSeparator(const QString& path) {
+    return std::max(path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char('/')));
+}
+
+// The folder part of a Windows path, with its trailing separator (empty when there is none).
 QString FolderOf(const QString& path) {
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('\\'));
+    const qsizetype slash = LastSeparator(path);
     return slash < 0 ? QString() : path.left(slash + 1);
 }
 
 QString FileNameOf(const QString& path) {
-    return path.mid(path.lastIndexOf(QLatin1Char('\\')) + 1);
+    return path.mid(LastSeparator(path) + 1);
 }
 
 // Decimal integer text as the run-time reads it: optional blanks around, optional sign.
@@ -314,12 +320,15 @@ void TInstaller::CheckBody(const TBodyReader::Body& body) const {
 
 void TInstaller::InstallOneFile(const QString& hostTarget, const TBodyReader::Body& body) {
     CheckBody(body);
-    const QString folder = FolderOf(CurrentTarget);
     const QFileInfo target(hostTarget);
     if (!target.dir().exists()) {
+        const QString folder = FolderOf(CurrentTarget);
         if (!QDir().mkpath(target.path()))
             Fail(QStringLiteral("Cannot create the folder %1.").arg(folder));
-        WriteLog(QStringLiteral("CreateDir::"), folder);
+        // Named as the mapping resolved it ("/", "..", trailing dots), so the folder logged is
+        // the folder created.
+        const auto created = Windows().paths().toWindows(target.path());
+        WriteLog(QStringLiteral("CreateDir::"), created ? *created + QLatin1Char('\\') : folder);
     }
     QFile file(hostTarget);
     const auto size = static_cast<qint64>(body.content.size());
