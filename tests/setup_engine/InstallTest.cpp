@@ -247,12 +247,18 @@ TEST_F(SetupEngineInstall, UnattendedRunReplacesWithoutAsking) {
     Package p = BasicPackage();
     p.header.Unattended = 1;
     p.componentNames = {"A"};
-    p.files = {{"<InstallRoot>\\a", "A", "new", {}, {}, {}}};
+    p.files = {{"<InstallRoot>\\a", "A", "new", {}, {}, {}},
+               {"<InstallRoot>\\b", "A", "new", {}, {}, {}}};
     Load(p);
     root.Write("C:\\Apps\\App\\a", "old");
+    const QString a = root.Host("C:\\Apps\\App\\a");
+    QFile::setPermissions(a, QFile::permissions(a) | QFile::ExeOwner | QFile::ExeGroup |
+                                 QFile::ExeOther | QFile::ExeUser);
     ScriptedSeam seam; // any question fails the test
     Run();
     EXPECT_EQ(root.Read("C:\\Apps\\App\\a"), "new");
+    EXPECT_EQ(QFile::permissions(a), QFile::permissions(root.Host("C:\\Apps\\App\\b")))
+        << "a replaced file has the mode of a new one, never the old one's executable bits";
 }
 
 TEST_F(SetupEngineInstall, RegistryValuesOfEveryType) {

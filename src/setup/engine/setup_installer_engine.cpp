@@ -330,6 +330,9 @@ void TInstaller::InstallOneFile(const QString& hostTarget, const TBodyReader::Bo
         const auto created = Windows().paths().toWindows(target.path());
         WriteLog(QStringLiteral("CreateDir::"), created ? *created + QLatin1Char('\\') : folder);
     }
+    // A replaced file is made anew, so it never keeps the old one's mode (an executable bit).
+    if (target.isFile() && !QFile::remove(hostTarget))
+        Fail(QStringLiteral("Cannot write the file %1.").arg(CurrentTarget));
     QFile file(hostTarget);
     const auto size = static_cast<qint64>(body.content.size());
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
