@@ -45,9 +45,6 @@ protected:
         return lines;
     }
     winplatform::Registry& Registry() { return root.platform().registry(); }
-    QString RegistryFile() {
-        return root.platform().rootFolder() + '/' + winplatform::kRegistryFileName;
-    }
     static QByteArray ReadHost(const QString& path) {
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -316,7 +313,7 @@ TEST_F(SetupEngineInstall, UnreadableNumberEndsWithAReasonAndAClosedLog) {
     EXPECT_EQ(installer->FailureReason, wizard.errorText);
     EXPECT_EQ(LogLines().last(), "CreateRegValue::HKEY_CURRENT_USER\\Software\\Firm\\A");
     EXPECT_FALSE(Registry().value(0x80000001u, "Software\\Firm", "C").has_value());
-    const winplatform::RegistryStore onDisk(RegistryFile());
+    const winplatform::RegistryStore onDisk(root.RegistryFile());
     EXPECT_EQ(onDisk.readInteger(0x80000001u, "Software\\Firm", "A"), 1)
         << "what the log names is in the file";
 }
@@ -327,7 +324,7 @@ TEST_F(SetupEngineInstall, RegistryFileWriteThatFailsLeavesTheFileAsBeforeTheSte
         p.registryEntries.push_back(
             {Root1, "Software\\Firm", "V" + std::to_string(i), std::string(255, 'x'), 0});
     Load(p);
-    const QByteArray before = ReadHost(RegistryFile());
+    const QByteArray before = ReadHost(root.RegistryFile());
     {
         // The file outgrows what this process may write in the middle of writing it.
         FileSizeLimit limit(64 * 1024);
@@ -335,7 +332,7 @@ TEST_F(SetupEngineInstall, RegistryFileWriteThatFailsLeavesTheFileAsBeforeTheSte
     }
     EXPECT_EQ(installer->GetStatus(), setup::TInstaller::StatusFailed);
     EXPECT_TRUE(wizard.errorText.contains("registry")) << wizard.errorText.toStdString();
-    EXPECT_EQ(ReadHost(RegistryFile()), before);
+    EXPECT_EQ(ReadHost(root.RegistryFile()), before);
     EXPECT_EQ(QDir(root.platform().rootFolder()).entryList({"*.reg?*"}, QDir::Files),
               QStringList());
     EXPECT_EQ(LogLines().last(), "CreateFile::C:\\Apps\\App\\tvuninst.dat")
