@@ -134,6 +134,11 @@ void TInstaller::ChangeRegistry(const std::function<void()>& step) {
     std::string lines;
     std::exception_ptr failure;
     pendingLog_ = &lines;
+    // Cleared however this ends: the lines live only as long as this call.
+    const struct Clear {
+        std::string*& log;
+        ~Clear() { log = nullptr; }
+    } clear{pendingLog_};
     const bool written = registry.change([&](winplatform::Registry&) {
         try {
             step();
@@ -142,7 +147,6 @@ void TInstaller::ChangeRegistry(const std::function<void()>& step) {
         }
         return true; // what was applied before a failure stays, as its log lines do
     });
-    pendingLog_ = nullptr;
     if (written && !lines.empty())
         WriteLogText(lines);
     if (failure)
