@@ -1,5 +1,6 @@
 # obravel_add_gtest(target SOURCES... [LIBS ...])
-# A GoogleTest executable whose cases run as separate CTest tests, headless and with a pinned locale.
+# A GoogleTest executable whose cases run as separate CTest tests, headless and with a pinned locale,
+# labelled with the executable's name.
 function(obravel_add_gtest target)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${target} ${ARG_SOURCES})
@@ -12,6 +13,7 @@ function(obravel_add_gtest target)
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
     PROPERTIES
+      LABELS ${target}
       TIMEOUT 300
       ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;LANG=C.UTF-8;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tools/lsan.supp;ASAN_OPTIONS=detect_leaks=1")
 endfunction()

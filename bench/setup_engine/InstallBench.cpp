@@ -1,6 +1,6 @@
 // Installing a package of 2,000 LZH-packed files (200 MB) against decoding the same bodies alone.
 // The install should be bound by the decoder, and its heap should stay within a few times the
-// largest file.
+// largest file. Installing packages of registry values only: time in step with their number.
 #include "HeadlessWizard.h"
 #include "PackageWriter.h"
 #include "RootPlatform.h"
@@ -172,33 +172,40 @@ double ProcessCpuSeconds() {
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
+// Installs the package of `sourceDir` into `target` and gives back its status. Called with the
+// timing paused; only the worker's run is timed.
+std::uint8_t Install(benchmark::State& state, const QString& sourceDir, const QString& target,
+                     HeapPeak* heap) {
+    QuietWizard wizard;
+    auto installer = std::make_unique<setup::TInstaller>(wizard);
+    installer->SourceDir = sourceDir + "/";
+    std::uint8_t status = setup::TInstaller::StatusNone;
+    if (installer->LoadPackage()) {
+        installer->InstallRoot = target;
+        if (heap)
+            heap->Start();
+        state.ResumeTiming();
+        installer->StartInstallThread();
+        if (!wizard.ended)
+            wizard.loop.exec();
+        state.PauseTiming();
+        if (heap)
+            heap->Stop();
+        status = installer->GetStatus();
+    }
+    installer.reset();
+    state.ResumeTiming();
+    return status;
+}
+
 // One installation of the package into a fresh folder; gives back its status.
 std::uint8_t InstallOnce(benchmark::State& state, HeapPeak* heap) {
-    BenchPackage& package = Package();
     state.PauseTiming();
     // A new folder each time: removing the last install first would make the file system pay
     // for reusing just-deleted inodes, which no real installation meets.
     static int installs = 0;
     const QString target = QStringLiteral("C:\\Bench%1").arg(++installs);
-    QuietWizard wizard;
-    auto installer = std::make_unique<setup::TInstaller>(wizard);
-    installer->SourceDir = package.dir.path() + "/";
-    if (!installer->LoadPackage())
-        return setup::TInstaller::StatusNone;
-    installer->InstallRoot = target;
-    if (heap)
-        heap->Start();
-    state.ResumeTiming();
-    installer->StartInstallThread();
-    if (!wizard.ended)
-        wizard.loop.exec();
-    state.PauseTiming();
-    if (heap)
-        heap->Stop();
-    const std::uint8_t status = installer->GetStatus();
-    installer.reset();
-    state.ResumeTiming();
-    return status;
+    return Install(state, Package().dir.path(), target, heap);
 }
 
 void BM_InstallPackage(benchmark::State& state) {
@@ -230,9 +237,53 @@ void BM_InstallHeapPeak(benchmark::State& state) {
     state.counters["largest_file_MB"] = double(LargestFile) / 1e6;
 }
 
+// A package of `count` registry values and no files: the five value types in turn, 64 values to
+// a key, names and strings with placeholders to expand.
+package_writer::Package RegistryPackage(int count) {
+    package_writer::Package p;
+    p.header.AppName = "Bench";
+    p.header.AllowAnyWindows = 1;
+    p.header.Unattended = 1;
+    static const char* data[] = {"binary\x01\x02", "1", "36526.5", "-42", "<InstallRoot>\\f"};
+    for (int i = 0; i < count; ++i) {
+        const auto type = static_cast<std::uint8_t>(i % 5);
+        p.registryEntries.push_back({package_writer::Root1,
+                                     "Software\\<Company>\\<AppName>\\K" + std::to_string(i / 64),
+                                     "V" + std::to_string(i), data[type], type});
+    }
+    return p;
+}
+
+// The registry step: `range(0)` values into a fresh Windows root each time. Its time should grow
+// in step with the number of values.
+void BM_InstallRegistryValues(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    QTemporaryDir packageDir;
+    package_writer::Write(packageDir.path().toStdString(), RegistryPackage(count));
+    for (auto _ : state) {
+        state.PauseTiming();
+        QTemporaryDir rootDir(RootParent() + "/setup-engine-bench-XXXXXX");
+        winplatform::RootPlatform root(rootDir.filePath("windows"));
+        winplatform::ScopedPlatform scoped(root);
+        if (Install(state, packageDir.path(), QStringLiteral("C:\\Bench"), nullptr) !=
+            setup::TInstaller::StatusCompleted)
+            state.SkipWithError("install failed");
+    }
+    state.counters["values"] = count;
+    state.counters["s_per_value"] =
+        benchmark::Counter(double(count) * double(state.iterations()),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
 BENCHMARK(BM_DecodeAlone)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_InstallPackage)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_InstallHeapPeak)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_InstallRegistryValues)
+    ->Arg(6553)
+    ->Arg(65535)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
 
 } // namespace
 

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 namespace winplatform {
@@ -71,6 +72,9 @@ public:
     virtual QStringList subKeyNames(std::uint32_t root, const QString& key) const = 0;
     // Why the last failing call failed (e.g. a damaged store file); empty after success.
     virtual QString lastError() const = 0;
+    // Applies several changes at once: kept only when `changes` returns true and they can all be
+    // stored; otherwise (also when `changes` throws) the registry stays as it was before.
+    virtual bool change(const std::function<bool(Registry&)>& changes) = 0;
 
     // The forms a classic registry object writes: string -> String; integer -> DWord; boolean ->
     // DWord 0 or 1; date-time -> Binary, the 8 bytes of the double (little-endian); binary data

@@ -63,6 +63,8 @@ bool RegistryStore::load() const {
 }
 
 void RegistryStore::refresh() const {
+    if (batchDepth_ > 0)
+        return; // a batch works on what it started from; its write replaces the file anyway
     const QFileInfo info(filePath_);
     if (!info.exists())
         return;
@@ -71,10 +73,6 @@ void RegistryStore::refresh() const {
 }
 
 bool RegistryStore::save() {
-    if (batchDepth_ > 0) {
-        batchDirty_ = true;
-        return true;
-    }
     QSaveFile file(filePath_);
     if (!file.open(QIODevice::WriteOnly))
         return false;
@@ -97,6 +95,13 @@ bool RegistryStore::mutate(std::uint32_t root, const QString& key,
     const auto path = normalizedKeyPath(root, key);
     if (!path)
         return fail(QStringLiteral("Invalid registry key \"%1\".").arg(key));
+    if (batchDepth_ > 0) {
+        // The batch keeps the registry as it was before it and writes the file once.
+        if (!apply(data_, *path))
+            return false;
+        batchDirty_ = true;
+        return succeed();
+    }
     RegistryData before = data_;
     if (!apply(data_, *path))
         return false;
@@ -198,17 +203,27 @@ bool RegistryStore::change(const std::function<bool(Registry&)>& changes) {
     if (!loadError_.isEmpty())
         return fail(loadError_);
     RegistryData before = data_;
+    bool applied = false;
     ++batchDepth_;
-    const bool applied = changes(*this);
-    --batchDepth_;
-    const bool dirty = std::exchange(batchDirty_, false);
-    if (!applied || (dirty && !save())) {
-        data_ = std::move(before);
-        return applied
-                   ? fail(QStringLiteral("The registry file %1 cannot be written.").arg(filePath_))
-                   : false;
+    try {
+        applied = changes(*this);
+    } catch (...) {
+        endBatch(std::move(before), false);
+        throw;
     }
-    return succeed();
+    return endBatch(std::move(before), applied);
+}
+
+// The outermost batch writes the file when something changed; a batch that failed, or whose
+// write failed, leaves the registry as it was before it.
+bool RegistryStore::endBatch(RegistryData before, bool applied) {
+    --batchDepth_;
+    const bool dirty = batchDepth_ == 0 && std::exchange(batchDirty_, false);
+    if (applied && (!dirty || save()))
+        return succeed();
+    data_ = std::move(before);
+    return applied ? fail(QStringLiteral("The registry file %1 cannot be written.").arg(filePath_))
+                   : false;
 }
 
 } // namespace winplatform

@@ -1,6 +1,7 @@
 #pragma once
-// The registry kept in one export-format file, rewritten atomically after every change. A file
-// that cannot be read is left alone: nothing is read from it and every change is refused.
+// The registry kept in one export-format file, rewritten atomically after every change, or once
+// for all the changes of a `change`. A file that cannot be read is left alone: nothing is read
+// from it and every change is refused.
 
 #include "RegistryData.h"
 
@@ -26,8 +27,8 @@ public:
     QStringList subKeyNames(std::uint32_t root, const QString& key) const override;
     QString lastError() const override;
 
-    // Applies several changes with one write of the file.
-    bool change(const std::function<bool(Registry&)>& changes);
+    // One write of the file for all the changes; the store stays locked meanwhile.
+    bool change(const std::function<bool(Registry&)>& changes) override;
     const QString& filePath() const { return filePath_; }
     // Empty when the file could be read (or does not exist yet).
     QString loadError() const;
@@ -37,6 +38,7 @@ private:
     void refresh() const;
     bool load() const;
     bool save();
+    bool endBatch(RegistryData before, bool applied);
     bool mutate(std::uint32_t root, const QString& key,
                 const std::function<bool(RegistryData&, const QString&)>& apply);
     bool fail(const QString& why) const;

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QStringEncoder>
 #include <gtest/gtest.h>
+#include <stdexcept>
 #include <thread>
 
 using platform_testing::TempWindows;
@@ -241,6 +242,19 @@ TEST_F(PlatformRegistry, AFailedWriteChangesNothing) {
         return r.writeString(RootKey::Users, kApp, QStringLiteral("a"), QStringLiteral("1"));
     }));
     EXPECT_FALSE(store.keyExists(RootKey::Users, kApp));
+
+    const QByteArray before = fileBytes();
+    const auto throwing = [](Registry& r) -> bool {
+        r.writeString(RootKey::Users, kApp, QStringLiteral("a"), QStringLiteral("1"));
+        throw std::runtime_error("stop");
+    };
+    EXPECT_THROW(reg().change(throwing), std::runtime_error);
+    EXPECT_FALSE(reg().keyExists(RootKey::Users, kApp));
+    EXPECT_EQ(fileBytes(), before);
+    ASSERT_TRUE(reg().writeString(RootKey::Users, kApp, QStringLiteral("b"), QStringLiteral("2")));
+    EXPECT_EQ(RegistryStore(registryFile()).readString(RootKey::Users, kApp, QStringLiteral("b")),
+              QStringLiteral("2"))
+        << "writes after a batch that threw go to the file again";
 }
 
 TEST_F(PlatformRegistry, ValuesOfOtherKindsComeBackAsTheyWent) {

@@ -1,6 +1,7 @@
 // Cancel: the worker pauses at its end tests while the question is open, goes on after No, and
 // after Yes finishes the record at hand, runs the steps that still run, and ends without a status.
 #include "EngineTestSupport.h"
+#include "RegistryStore.h"
 #include "ScriptedSeam.h"
 
 #include <QCoreApplication>
@@ -95,6 +96,10 @@ TEST_F(SetupEngineCancel, InTheRegistryStep) {
     CancelAtTheFirstEndTest();
     ExpectNoEnd();
     EXPECT_EQ(Log().filter("Software\\Firm\\v").size(), 1);
+    EXPECT_EQ(
+        winplatform::RegistryStore(root.RegistryFile()).valueNames(0x80000001u, "Software\\Firm"),
+        QStringList({"v0"}))
+        << "the cancelled step wrote what it logged";
     EXPECT_EQ(Log().last(), "Exec::undo");
 }
 

@@ -47,9 +47,13 @@ void WindowsRoot::Write(const QString& windowsPath, const QByteArray& bytes) con
     f.write(bytes);
 }
 
+QString WindowsRoot::RegistryFile() const {
+    return QDir(platform_->rootFolder())
+        .filePath(QString::fromLatin1(winplatform::kRegistryFileName));
+}
+
 QString WindowsRoot::RegistryText() const {
-    QFile f(QDir(platform_->rootFolder())
-                .filePath(QString::fromLatin1(winplatform::kRegistryFileName)));
+    QFile f(RegistryFile());
     if (!f.open(QIODevice::ReadOnly))
         return {};
     const QByteArray bytes = f.readAll();

@@ -84,6 +84,7 @@ public:
     bool Exists(const QString& windowsPath) const;
     QByteArray Read(const QString& windowsPath) const;
     void Write(const QString& windowsPath, const QByteArray& bytes) const;
+    QString RegistryFile() const; // host path
     QString RegistryText() const;
 
 private:

@@ -3,12 +3,16 @@
 #include "EngineTestSupport.h"
 #include "ScriptedSeam.h"
 
+#include "RegistryStore.h"
 #include "Shortcuts.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 using namespace engine_testing;
 using package_writer::Package;
@@ -41,11 +45,36 @@ protected:
         return lines;
     }
     winplatform::Registry& Registry() { return root.platform().registry(); }
+    static QByteArray ReadHost(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
 
     WindowsRoot root;
     FakeWizard wizard;
     std::unique_ptr<PackageFolder> folder;
     std::unique_ptr<setup::TInstaller> installer;
+};
+
+// Files of this process cannot grow past `bytes` while it lives: writing beyond fails.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) : handler_(std::signal(SIGXFSZ, SIG_IGN)) {
+        getrlimit(RLIMIT_FSIZE, &previous_);
+        rlimit lowered = previous_;
+        lowered.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &previous_);
+        std::signal(SIGXFSZ, handler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    void (*handler_)(int);
+    rlimit previous_{};
 };
 
 std::string Bytes(int n, int seed) {
@@ -131,11 +160,20 @@ TEST_F(SetupEngineInstall, NoFileEntriesInstallsNothingAndPasses) {
               QStringList({"CreateDir::C:\\Apps\\App", "CreateFile::C:\\Apps\\App\\tvuninst.dat"}));
 }
 
-TEST_F(SetupEngineInstall, ExistingInstallRootIsNotLogged) {
-    Load(BasicPackage());
-    root.Write("C:\\Apps\\App\\old.txt", "old");
+TEST_F(SetupEngineInstall, OnlyFoldersTheInstallCreatedAreLogged) {
+    Package p = BasicPackage();
+    p.componentNames = {"A"};
+    p.files = {{"<InstallRoot>\\sub/file.txt", "A", "x", {}, {}, {}}};
+    Load(p);
+    installer->InstallRoot = "C:\\Existing";
+    root.Write("C:\\Existing\\old.txt", "old");
     Run();
-    EXPECT_EQ(LogLines().at(0), "CreateFile::C:\\Apps\\App\\tvuninst.dat");
+    // "/" splits folders as in the path mapping: "sub" was created, never "C:\Existing".
+    EXPECT_TRUE(root.Exists("C:\\Existing\\sub\\file.txt"));
+    EXPECT_EQ(
+        LogLines("C:\\Existing").mid(0, 3),
+        QStringList({"CreateFile::C:\\Existing\\tvuninst.dat", "CreateDir::C:\\Existing\\sub\\",
+                     "CreateFile::C:\\Existing\\sub/file.txt"}));
 }
 
 TEST_F(SetupEngineInstall, OverwriteAnswersNoToAllAndYesToAll) {
@@ -206,12 +244,18 @@ TEST_F(SetupEngineInstall, UnattendedRunReplacesWithoutAsking) {
     Package p = BasicPackage();
     p.header.Unattended = 1;
     p.componentNames = {"A"};
-    p.files = {{"<InstallRoot>\\a", "A", "new", {}, {}, {}}};
+    p.files = {{"<InstallRoot>\\a", "A", "new", {}, {}, {}},
+               {"<InstallRoot>\\b", "A", "new", {}, {}, {}}};
     Load(p);
     root.Write("C:\\Apps\\App\\a", "old");
+    const QString a = root.Host("C:\\Apps\\App\\a");
+    QFile::setPermissions(a, QFile::permissions(a) | QFile::ExeOwner | QFile::ExeGroup |
+                                 QFile::ExeOther | QFile::ExeUser);
     ScriptedSeam seam; // any question fails the test
     Run();
     EXPECT_EQ(root.Read("C:\\Apps\\App\\a"), "new");
+    EXPECT_EQ(QFile::permissions(a), QFile::permissions(root.Host("C:\\Apps\\App\\b")))
+        << "a replaced file has the mode of a new one, never the old one's executable bits";
 }
 
 TEST_F(SetupEngineInstall, RegistryValuesOfEveryType) {
@@ -269,6 +313,30 @@ TEST_F(SetupEngineInstall, UnreadableNumberEndsWithAReasonAndAClosedLog) {
     EXPECT_EQ(installer->FailureReason, wizard.errorText);
     EXPECT_EQ(LogLines().last(), "CreateRegValue::HKEY_CURRENT_USER\\Software\\Firm\\A");
     EXPECT_FALSE(Registry().value(0x80000001u, "Software\\Firm", "C").has_value());
+    const winplatform::RegistryStore onDisk(root.RegistryFile());
+    EXPECT_EQ(onDisk.readInteger(0x80000001u, "Software\\Firm", "A"), 1)
+        << "what the log names is in the file";
+}
+
+TEST_F(SetupEngineInstall, RegistryFileWriteThatFailsLeavesTheFileAsBeforeTheStep) {
+    Package p = BasicPackage();
+    for (int i = 0; i < 100; ++i)
+        p.registryEntries.push_back(
+            {Root1, "Software\\Firm", "V" + std::to_string(i), std::string(255, 'x'), 0});
+    Load(p);
+    const QByteArray before = ReadHost(root.RegistryFile());
+    {
+        // The file outgrows what this process may write in the middle of writing it.
+        FileSizeLimit limit(64 * 1024);
+        Run();
+    }
+    EXPECT_EQ(installer->GetStatus(), setup::TInstaller::StatusFailed);
+    EXPECT_TRUE(wizard.errorText.contains("registry")) << wizard.errorText.toStdString();
+    EXPECT_EQ(ReadHost(root.RegistryFile()), before);
+    EXPECT_EQ(QDir(root.platform().rootFolder()).entryList({"*.reg?*"}, QDir::Files),
+              QStringList());
+    EXPECT_EQ(LogLines().last(), "CreateFile::C:\\Apps\\App\\tvuninst.dat")
+        << "the log names nothing the file does not hold";
 }
 
 TEST_F(SetupEngineInstall, FileOrFolderThatCannotBeWrittenEndsWithAReason) {

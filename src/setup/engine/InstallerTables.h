@@ -18,15 +18,20 @@ struct TInstaller::Tables {
         FileEntries.SetSweepInterval(0);
     }
     ~Tables() {
-        for (std::int32_t i = 1; i <= RegistryEntries.Count(); ++i)
-            delete static_cast<RegistryEntry*>(RegistryEntries.Items(i));
-        for (std::int32_t i = 1; i <= ShortcutEntries.Count(); ++i)
-            delete static_cast<ShortcutEntry*>(ShortcutEntries.Items(i));
-        for (std::int32_t i = 1; i <= FileEntries.Count(); ++i)
-            delete static_cast<FileEntry*>(FileEntries.Items(i));
+        DeleteRecords<RegistryEntry>(RegistryEntries);
+        DeleteRecords<ShortcutEntry>(ShortcutEntries);
+        DeleteRecords<FileEntry>(FileEntries);
     }
     Tables(const Tables&) = delete;
     Tables& operator=(const Tables&) = delete;
+
+private:
+    // Walked with the cursor: reaching each item by its index would take quadratic time.
+    template <class Record> static void DeleteRecords(TKestPointerList& list) {
+        list.First();
+        for (std::int32_t i = 1; i <= list.Count(); ++i, list.Next())
+            delete static_cast<Record*>(list.Current());
+    }
 };
 
 } // namespace setup

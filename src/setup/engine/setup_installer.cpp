@@ -211,8 +211,10 @@ void TInstaller::CheckPackageBounds(qint64 dataPakSize) const {
     const qint64 uninstaller = Header.UninstallerSize;
     if (leading < 0 || uninstaller < 0 || leading + uninstaller > dataPakSize)
         throw EPackageDamaged("uninstaller outside data.pak");
-    for (std::int32_t i = 1; i <= tables_->FileEntries.Count(); ++i) {
-        const auto* entry = static_cast<const FileEntry*>(tables_->FileEntries.Items(i));
+    TKestPointerList& files = tables_->FileEntries;
+    files.First();
+    for (std::int32_t i = 1; i <= files.Count(); ++i, files.Next()) {
+        const auto* entry = static_cast<const FileEntry*>(files.Current());
         const qint64 start = qint64(entry->DataOffset) - 1;
         if (start < 0 || entry->StoredSize < 0 || start + entry->StoredSize > dataPakSize)
             throw EPackageDamaged("file body outside data.pak");

@@ -21,6 +21,7 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <string>
 
 class QFile;
 
@@ -152,11 +153,15 @@ private:
     void SetProgressText(const QString& text) const;
     void SetProgress(double position) const;
     void WriteLog(const QString& kind, const QString& argument);
+    void WriteLogText(const std::string& lines);
+    void ChangeRegistry(const std::function<void()>& step);
     QString EnsureFolder(const QString& windowsFolder, bool logIt);
     std::vector<BodyLocation> CheckedBodies() const;
     void CheckBody(const TBodyReader::Body& body) const;
     void InstallOneFile(const QString& hostTarget, const TBodyReader::Body& body);
+    void WriteRegistryEntries();
     void WriteRegistryValue(const RegistryEntry& entry, const QString& key, const QString& name);
+    void WriteUninstallEntry(const QString& name);
     void CreateShortcutFor(ShortcutEntry& entry);
     void Execute();
     void ReportFailure(const QString& reason);
@@ -165,6 +170,8 @@ private:
     std::unique_ptr<Tables> tables_;
     std::unique_ptr<TInstallThread> Worker;
     std::unique_ptr<QFile> UninstallLog;
+    // While a step changes the registry, its log lines wait here for the registry file's write.
+    std::string* pendingLog_ = nullptr;
     // The component check states and CommonSC as they were when the worker started; the worker
     // reads these, never the wizard's controls.
     struct Choices {

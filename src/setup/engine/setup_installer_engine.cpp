@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
@@ -40,14 +41,19 @@ QString HostPath(const QString& windowsPath) {
     Fail(QStringLiteral("The path \"%1\" is not a valid Windows path.").arg(windowsPath));
 }
 
-// The folder part of a Windows path, with its trailing "\" (empty when there is none).
+// The path mapping takes "/" for "\" as well.
+qsizetype LastSeparator(const QString& path) {
+    return std::max(path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char('/')));
+}
+
+// The folder part of a Windows path, with its trailing separator (empty when there is none).
 QString FolderOf(const QString& path) {
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('\\'));
+    const qsizetype slash = LastSeparator(path);
     return slash < 0 ? QString() : path.left(slash + 1);
 }
 
 QString FileNameOf(const QString& path) {
-    return path.mid(path.lastIndexOf(QLatin1Char('\\')) + 1);
+    return path.mid(LastSeparator(path) + 1);
 }
 
 // Decimal integer text as the run-time reads it: optional blanks around, optional sign.
@@ -106,11 +112,47 @@ void TInstaller::WriteLog(const QString& kind, const QString& argument) {
         Fail(
             QStringLiteral("The package holds a line break in \"%1\".").arg(argument.simplified()));
     const std::string line = TextToAnsi(kind + argument) + "\r\n";
-    if (UninstallLog->write(line.data(), static_cast<qint64>(line.size())) !=
-            static_cast<qint64>(line.size()) ||
+    if (pendingLog_)
+        pendingLog_->append(line);
+    else
+        WriteLogText(line);
+}
+
+void TInstaller::WriteLogText(const std::string& lines) {
+    if (UninstallLog->write(lines.data(), static_cast<qint64>(lines.size())) !=
+            static_cast<qint64>(lines.size()) ||
         !UninstallLog->flush())
         Fail(QStringLiteral("Cannot write the uninstall log %1.")
                  .arg(InstallRoot + "\\" + LogFileName));
+}
+
+// Runs a step's registry changes in memory and writes the registry file once at its end, also
+// when the step fails or is cancelled. The step's log lines follow the file: when its write
+// fails, the file stays as it was before the step and the log names none of the step's changes.
+void TInstaller::ChangeRegistry(const std::function<void()>& step) {
+    auto& registry = Windows().registry();
+    std::string lines;
+    std::exception_ptr failure;
+    pendingLog_ = &lines;
+    // Cleared however this ends: the lines live only as long as this call.
+    const struct Clear {
+        std::string*& log;
+        ~Clear() { log = nullptr; }
+    } clear{pendingLog_};
+    const bool written = registry.change([&](winplatform::Registry&) {
+        try {
+            step();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        return true; // what was applied before a failure stays, as its log lines do
+    });
+    if (written && !lines.empty())
+        WriteLogText(lines);
+    if (failure)
+        std::rethrow_exception(failure);
+    if (!written)
+        Fail(registry.lastError());
 }
 
 // Creates a missing folder with its parents (logged when asked); gives back its host path.
@@ -282,13 +324,19 @@ void TInstaller::CheckBody(const TBodyReader::Body& body) const {
 
 void TInstaller::InstallOneFile(const QString& hostTarget, const TBodyReader::Body& body) {
     CheckBody(body);
-    const QString folder = FolderOf(CurrentTarget);
     const QFileInfo target(hostTarget);
     if (!target.dir().exists()) {
+        const QString folder = FolderOf(CurrentTarget);
         if (!QDir().mkpath(target.path()))
             Fail(QStringLiteral("Cannot create the folder %1.").arg(folder));
-        WriteLog(QStringLiteral("CreateDir::"), folder);
+        // Named as the mapping resolved it ("/", "..", trailing dots), so the folder logged is
+        // the folder created.
+        const auto created = Windows().paths().toWindows(target.path());
+        WriteLog(QStringLiteral("CreateDir::"), created ? *created + QLatin1Char('\\') : folder);
     }
+    // A replaced file is made anew, so it never keeps the old one's mode (an executable bit).
+    if (target.isFile() && !QFile::remove(hostTarget))
+        Fail(QStringLiteral("Cannot write the file %1.").arg(CurrentTarget));
     QFile file(hostTarget);
     const auto size = static_cast<qint64>(body.content.size());
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
@@ -394,6 +442,12 @@ void TInstaller::WriteRegistryValues() {
         return;
     SetProgressText(QStringLiteral("Updating Windows Registry..."));
     SetProgress(96);
+    ChangeRegistry([&] { WriteRegistryEntries(); });
+}
+
+void TInstaller::WriteRegistryEntries() {
+    TKestPointerList& entries = tables_->RegistryEntries;
+    const std::int32_t n = entries.Count();
     auto& registry = Windows().registry();
     entries.First();
     for (std::int32_t i = 1; i <= n; ++i, entries.Next()) {
@@ -457,8 +511,11 @@ void TInstaller::RegisterUninstaller() {
 
     // The shared "...\Uninstall\" key itself must never receive the entry.
     const QString name = AnnounceName.isEmpty() ? Header.AppName : AnnounceName;
-    if (name.isEmpty())
-        return;
+    if (!name.isEmpty())
+        ChangeRegistry([&] { WriteUninstallEntry(name); });
+}
+
+void TInstaller::WriteUninstallEntry(const QString& name) {
     auto& registry = Windows().registry();
     const auto hklm = winplatform::RootKey::LocalMachine;
     const QString key = UninstallKey + name;
