@@ -144,6 +144,12 @@ TEST_F(MainFormTest, AClickBesideTheNodesChangesNothing) {
                       QPoint(5, form->tvPresu->viewport()->height() - 3));
     EXPECT_EQ(form->frame1->stNombre->text(), name);
     EXPECT_TRUE(form->btnDelItem->isEnabled());
+    // The node the commands act on still looks selected, also after a Ctrl+click on it.
+    EXPECT_TRUE(node({"Wall"})->isSelected());
+    QTest::mouseClick(form->tvPresu->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      form->tvPresu->visualItemRect(node({"Wall"})).center());
+    EXPECT_EQ(form->tvPresu->currentItem(), node({"Wall"}));
+    EXPECT_TRUE(node({"Wall"})->isSelected());
 }
 
 TEST_F(MainFormTest, SelectingWithTheKeyboardActsAsAClick) {

@@ -398,6 +398,15 @@ void TMainForm::ConnectHandlers() {
     connect(tvPresu, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
         modal::guarded([&] { tvPresuKeySelect(current); });
     });
+    // A click beside the nodes or a Ctrl+click clears the selection, yet the commands still act
+    // on the current node: it must keep looking selected.
+    connect(tvPresu, &QTreeWidget::itemSelectionChanged, this, [this] {
+        QTreeWidgetItem* current = tvPresu->currentItem();
+        if (current && !current->isSelected()) {
+            const QSignalBlocker blocker(tvPresu);
+            current->setSelected(true);
+        }
+    });
 }
 
 // ---------------------------------------------------------------------------------------------
