@@ -359,6 +359,16 @@ TEST_F(SetupEngineInstall, FileOrFolderThatCannotBeWrittenEndsWithAReason) {
     EXPECT_EQ(installer->GetStatus(), setup::TInstaller::StatusFailed);
     EXPECT_TRUE(wizard.errorText.startsWith("Cannot create the folder C:\\Apps\\App\\blocker"))
         << wizard.errorText.toStdString();
+
+    p.header.Unattended = 1;
+    p.files = {{"<InstallRoot>\\kept", "A", "new", {}, {}, {}}};
+    Load(p);
+    QDir(root.Host("C:\\Apps")).removeRecursively();
+    root.Write("C:\\Apps\\App\\kept", "read-only");
+    QFile::setPermissions(root.Host("C:\\Apps\\App\\kept"), QFile::ReadOwner | QFile::ReadOther);
+    Run();
+    EXPECT_EQ(wizard.errorText, "Cannot write the file C:\\Apps\\App\\kept.");
+    EXPECT_EQ(root.Read("C:\\Apps\\App\\kept"), "read-only");
 }
 
 TEST_F(SetupEngineInstall, InvalidRootKeyIsAFailure) {

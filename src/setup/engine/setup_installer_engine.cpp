@@ -334,8 +334,11 @@ void TInstaller::InstallOneFile(const QString& hostTarget, const TBodyReader::Bo
         const auto created = Windows().paths().toWindows(target.path());
         WriteLog(QStringLiteral("CreateDir::"), created ? *created + QLatin1Char('\\') : folder);
     }
-    // A replaced file is made anew, so it never keeps the old one's mode (an executable bit).
-    if (target.isFile() && !QFile::remove(hostTarget))
+    // A replaced file is made anew, so it never keeps the old one's mode (an executable bit); a
+    // read-only one is not written over, whoever runs the install.
+    constexpr QFile::Permissions anyWrite =
+        QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    if (target.isFile() && (!(target.permissions() & anyWrite) || !QFile::remove(hostTarget)))
         Fail(QStringLiteral("Cannot write the file %1.").arg(CurrentTarget));
     QFile file(hostTarget);
     const auto size = static_cast<qint64>(body.content.size());
