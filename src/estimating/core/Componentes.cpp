@@ -1,11 +1,13 @@
 #include "Componentes.h"
 
 #include "FileManagement2.h"
+#include "MyUtils.h"
 #include "Seams.h"
 #include "Win1252.h"
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <limits>
 #include <unordered_set>
@@ -532,6 +534,19 @@ double TInsumoCompuesto::ComputePrice() {
 double UnitPrice(TInsumo& input) {
     TInsumoCompuesto* compound = input.AsCompuesto();
     return compound ? compound->ComputePrice() : input.Price();
+}
+
+void SetQuantityKeepingPriceFinite(TItem& line, double quantity, TInsumoCompuesto& whole,
+                                   std::string_view text) {
+    const double before = line.Quantity;
+    line.Quantity = quantity;
+    // The lines' amounts may each be finite while their sum is not.
+    const double price = whole.ComputePrice();
+    if (!std::isfinite(price)) {
+        line.Quantity = before;
+        whole.ComputePrice();
+        RequireFiniteResult(text, price);
+    }
 }
 
 bool TInsumoCompuesto::ContainsBudget(const std::string& code) const {

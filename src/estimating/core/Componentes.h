@@ -258,6 +258,11 @@ private:
 
 // What one unit of an input costs: a compound-type input's computed price, a primary's price.
 double UnitPrice(TInsumo& input);
+// Gives `line` the typed `quantity` unless the price of `whole`, which holds the line at some
+// depth, would then not be finite: the line keeps its quantity and `text` is refused as a number
+// that cannot be read.
+void SetQuantityKeepingPriceFinite(TItem& line, double quantity, TInsumoCompuesto& whole,
+                                   std::string_view text);
 
 // The class of new budgets and divisions; adds nothing.
 class TPresupuesto : public TInsumoCompuesto {};

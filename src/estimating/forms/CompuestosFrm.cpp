@@ -1046,10 +1046,8 @@ void TCompuestosForm::btnEditCantClick() {
                                                   QStringLiteral("Input new value."), shown);
     if (answer == shown)
         return;
-    const double quantity = estimating::StrToFloat(s(answer));
-    if (line->Insumo)
-        estimating::RequireFiniteResult(s(answer), quantity * estimating::UnitPrice(*line->Insumo));
-    line->Quantity = quantity;
+    estimating::SetQuantityKeepingPriceFinite(*line, estimating::StrToFloat(s(answer)),
+                                              *currentCompound_, s(answer));
     ShowCurrentCompound();
     FillComponentGrid();
     {

@@ -1552,7 +1552,7 @@ void TMainForm::AddDivision() {
 void TMainForm::frame11btnEditCantClick() {
     TTreeNode* node = SelectedNode();
     // The root's line is the budget itself, not a line anyone holds.
-    if (!node || IsRootNode(node))
+    if (!node || IsRootNode(node) || !CurrentBudget)
         return;
     TItem* line = node->Line;
     if (line->SubKind != kSubKindNone && line->SubKind != kSubKindCompound &&
@@ -1564,15 +1564,14 @@ void TMainForm::frame11btnEditCantClick() {
     double value = 0.0;
     try {
         value = StrToFloat(answer.toStdString());
-        if (line->Insumo)
-            RequireFiniteResult(answer.toStdString(), value * UnitPrice(*line->Insumo));
+        if (value > 0)
+            SetQuantityKeepingPriceFinite(*line, value, *CurrentBudget, answer.toStdString());
     } catch (const std::exception& e) {
         modal::showMessage(QString::fromUtf8(e.what()));
         return;
     }
     if (answer.isEmpty() || !(value > 0))
         return;
-    line->Quantity = value;
     MarkModified();
     ShowItemDetails();
     FillItemGrid();
