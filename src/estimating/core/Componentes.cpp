@@ -1,7 +1,6 @@
 #include "Componentes.h"
 
 #include "FileManagement2.h"
-#include "MyUtils.h"
 #include "Seams.h"
 #include "Win1252.h"
 
@@ -10,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace estimating {
@@ -536,17 +536,65 @@ double UnitPrice(TInsumo& input) {
     return compound ? compound->ComputePrice() : input.Price();
 }
 
-void SetQuantityKeepingPriceFinite(TItem& line, double quantity, TInsumoCompuesto& whole,
-                                   std::string_view text) {
-    const double before = line.Quantity;
-    line.Quantity = quantity;
-    // The lines' amounts may each be finite while their sum is not.
-    const double price = whole.ComputePrice();
-    if (!std::isfinite(price)) {
-        line.Quantity = before;
-        whole.ComputePrice();
-        RequireFiniteResult(text, price);
+namespace {
+
+using PriceMemo = std::unordered_map<const TInsumoCompuesto*, double>;
+
+// The compound's price as the sum of its lines' quantities times their inputs' prices, the
+// compounds under it worked out once (kept in `memo`), without recursion.
+double SummedPrice(const TInsumoCompuesto& root, PriceMemo& memo) {
+    struct Frame {
+        const TInsumoCompuesto* compound;
+        std::size_t next = 0;
+        double total = 0.0;
+    };
+    std::vector<Frame> stack{{&root}};
+    std::unordered_set<const TInsumoCompuesto*> open{&root};
+    for (;;) {
+        Frame& frame = stack.back();
+        const auto& lines = frame.compound->Items().List();
+        if (frame.next == lines.size()) {
+            const double total = frame.total;
+            memo[frame.compound] = total;
+            open.erase(frame.compound);
+            stack.pop_back();
+            if (stack.empty())
+                return total;
+            Frame& parent = stack.back();
+            parent.total += parent.compound->Items().List()[parent.next - 1]->Quantity * total;
+            continue;
+        }
+        const TItem& line = *lines[frame.next++];
+        if (line.Insumo == nullptr)
+            continue;
+        const TInsumoCompuesto* sub = std::as_const(*line.Insumo).AsCompuesto();
+        if (sub == nullptr) {
+            frame.total += line.Quantity * line.Insumo->Price();
+        } else if (const auto found = memo.find(sub); found != memo.end()) {
+            frame.total += line.Quantity * found->second;
+        } else if (open.insert(sub).second) {
+            stack.push_back({sub});
+        }
     }
+}
+
+} // namespace
+
+std::size_t NonFinitePrices(const TInsumos& compounds, const TInsumos& budgets) {
+    PriceMemo memo;
+    std::size_t count = 0;
+    for (const TInsumos* collection : {&compounds, &budgets}) {
+        for (const auto& input : collection->List()) {
+            const TInsumoCompuesto* compound = std::as_const(*input).AsCompuesto();
+            if (compound == nullptr)
+                continue;
+            const auto found = memo.find(compound);
+            const double price = found != memo.end() ? found->second : SummedPrice(*compound, memo);
+            if (!std::isfinite(price))
+                ++count;
+        }
+    }
+    return count;
 }
 
 bool TInsumoCompuesto::ContainsBudget(const std::string& code) const {

@@ -258,11 +258,10 @@ private:
 
 // What one unit of an input costs: a compound-type input's computed price, a primary's price.
 double UnitPrice(TInsumo& input);
-// Gives `line` the typed `quantity` unless the price of `whole`, which holds the line at some
-// depth, would then not be finite: the line keeps its quantity and `text` is refused as a number
-// that cannot be read.
-void SetQuantityKeepingPriceFinite(TItem& line, double quantity, TInsumoCompuesto& whole,
-                                   std::string_view text);
+// How many compound-type inputs of the collections have a price that is not finite, worked out
+// line by line from the prices of what the lines hold (each compound once; a line leading back
+// into a cycle counts nothing). One walk over the lines.
+std::size_t NonFinitePrices(const TInsumos& compounds, const TInsumos& budgets);
 
 // The class of new budgets and divisions; adds nothing.
 class TPresupuesto : public TInsumoCompuesto {};

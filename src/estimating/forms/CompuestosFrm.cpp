@@ -1046,8 +1046,10 @@ void TCompuestosForm::btnEditCantClick() {
                                                   QStringLiteral("Input new value."), shown);
     if (answer == shown)
         return;
-    estimating::SetQuantityKeepingPriceFinite(*line, estimating::StrToFloat(s(answer)),
-                                              *currentCompound_, s(answer));
+    const double quantity = estimating::StrToFloat(s(answer));
+    const double before = line->Quantity;
+    ChangeKeepingPricesFinite(
+        *Document, s(answer), [&] { line->Quantity = quantity; }, [&] { line->Quantity = before; });
     ShowCurrentCompound();
     FillComponentGrid();
     {

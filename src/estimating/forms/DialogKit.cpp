@@ -1,10 +1,13 @@
 #include "DialogKit.h"
 
 #include "Database.h"
+#include "MyUtils.h"
 
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
+
+#include <limits>
 
 namespace {
 std::function<void()>& dialogSaveAs() {
@@ -31,6 +34,18 @@ bool CodesLeftFor(const estimating::TInsumos& collection, std::int64_t count) {
     const std::string_view text = estimating::kNoCodeLeftMessage;
     modal::showMessage(QString::fromUtf8(text.data(), qsizetype(text.size())));
     return false;
+}
+
+void ChangeKeepingPricesFinite(const estimating::TDocument& document, const std::string& typed,
+                               const std::function<void()>& change,
+                               const std::function<void()>& undo) {
+    // A file may hold such prices already: only a change that adds one is refused.
+    const std::size_t before = estimating::NonFinitePrices(document.Compounds, document.Budgets);
+    change();
+    if (estimating::NonFinitePrices(document.Compounds, document.Budgets) <= before)
+        return;
+    undo();
+    estimating::RequireFiniteResult(typed, std::numeric_limits<double>::infinity());
 }
 
 void SetDialogSaveAs(std::function<void()> saveAs) {

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 class QPushButton;
 class QWidget;
@@ -36,6 +37,13 @@ template <class Form> void RunHeldInGlobal(Form*& global, QWidget* owner) {
 // Whether `count` new entries of the collection can each get a code of their own; says so when
 // not, before a command makes anything.
 bool CodesLeftFor(const estimating::TInsumos& collection, std::int64_t count);
+
+// Makes `change`; when it leaves more of the document's compounds, budgets and divisions with a
+// price that is not finite, makes `undo` and refuses the `typed` number as one that cannot be
+// read.
+void ChangeKeepingPricesFinite(const estimating::TDocument& document, const std::string& typed,
+                               const std::function<void()>& change,
+                               const std::function<void()>& undo);
 
 // How a database without a file name is saved from an editing dialog (the main window's Save,
 // which asks for a name); none set: the document is written back as it is.

@@ -1552,7 +1552,7 @@ void TMainForm::AddDivision() {
 void TMainForm::frame11btnEditCantClick() {
     TTreeNode* node = SelectedNode();
     // The root's line is the budget itself, not a line anyone holds.
-    if (!node || IsRootNode(node) || !CurrentBudget)
+    if (!node || IsRootNode(node))
         return;
     TItem* line = node->Line;
     if (line->SubKind != kSubKindNone && line->SubKind != kSubKindCompound &&
@@ -1564,8 +1564,12 @@ void TMainForm::frame11btnEditCantClick() {
     double value = 0.0;
     try {
         value = StrToFloat(answer.toStdString());
-        if (value > 0)
-            SetQuantityKeepingPriceFinite(*line, value, *CurrentBudget, answer.toStdString());
+        if (value > 0) {
+            const double before = line->Quantity;
+            ChangeKeepingPricesFinite(
+                *Document, answer.toStdString(), [&] { line->Quantity = value; },
+                [&] { line->Quantity = before; });
+        }
     } catch (const std::exception& e) {
         modal::showMessage(QString::fromUtf8(e.what()));
         return;
