@@ -210,6 +210,11 @@ TEST_F(TreeEditTest, NewQuantityThatIsNotANumberOrTooLargeShowsTheConversionMess
     EXPECT_EQ(form->CurrentBudget->Items().Find("S000002")->Quantity, 10.0);
     EXPECT_TRUE(std::isfinite(form->CurrentBudget->ComputePrice()));
     EXPECT_TRUE(saved());
+    // A price that a file holds infinite already blocks no other change.
+    wall->Quantity = 1e308;
+    seam.expectInput("Input a new quantity", QString("12"));
+    form->frame1->btnEditCant->click();
+    EXPECT_EQ(form->CurrentBudget->Items().Find("S000002")->Quantity, 12.0);
 }
 
 TEST_F(TreeEditTest, CancellingTheQuantityReappliesItAndCountsAsAChange) {

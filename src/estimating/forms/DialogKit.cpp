@@ -39,12 +39,19 @@ bool CodesLeftFor(const estimating::TInsumos& collection, std::int64_t count) {
 void ChangeKeepingPricesFinite(const estimating::TDocument& document, const std::string& typed,
                                const std::function<void()>& change,
                                const std::function<void()>& undo) {
-    // A file may hold such prices already: only a change that adds one is refused.
-    const std::size_t before = estimating::NonFinitePrices(document.Compounds, document.Budgets);
+    const auto count = [&] {
+        return estimating::NonFinitePrices(document.Compounds, document.Budgets);
+    };
     change();
-    if (estimating::NonFinitePrices(document.Compounds, document.Budgets) <= before)
+    const std::size_t after = count();
+    if (after == 0)
         return;
     undo();
+    // A file may hold such prices already: only a change that adds one is refused.
+    if (count() >= after) {
+        change();
+        return;
+    }
     estimating::RequireFiniteResult(typed, std::numeric_limits<double>::infinity());
 }
 

@@ -40,7 +40,7 @@ bool CodesLeftFor(const estimating::TInsumos& collection, std::int64_t count);
 
 // Makes `change`; when it leaves more of the document's compounds, budgets and divisions with a
 // price that is not finite, makes `undo` and refuses the `typed` number as one that cannot be
-// read.
+// read. `change` may be made again after `undo`.
 void ChangeKeepingPricesFinite(const estimating::TDocument& document, const std::string& typed,
                                const std::function<void()>& change,
                                const std::function<void()>& undo);
