@@ -1001,6 +1001,7 @@ void TCompuestosForm::AddLine(std::uint8_t mode) {
     if (!currentCompound_)
         return;
     picker->Mode = mode;
+    picker->Holder = currentCompound_;
     picker->PrepareChoices();
     modal::seam().runModal(*picker);
     if (picker->ChosenCode.isEmpty())

@@ -1442,6 +1442,7 @@ void TMainForm::AddPrimaryItem() {
         return;
     try {
         picker.Mode = 0;
+        picker.Holder = holder;
         picker.PrepareChoices();
         modal::seam().runModal(picker);
         if (picker.ChosenCode.isEmpty())
@@ -1474,6 +1475,7 @@ void TMainForm::AddCompoundItem() {
         return;
     try {
         picker.Mode = 1;
+        picker.Holder = holder;
         picker.PrepareChoices();
         modal::seam().runModal(picker);
         if (picker.ChosenCode.isEmpty())
