@@ -31,23 +31,6 @@ QComboBox* dropDownList(QWidget* parent, const char* name) {
     return list;
 }
 
-// Refuses `text` when a line of `input` at `quantity` in `holder` would make a price infinite.
-// A line the holder has already is the opener's to refuse.
-void requireFinitePricesWithLine(estimating::TInsumoCompuesto& holder, TInsumo& input,
-                                 double quantity, const std::string& text) {
-    estimating::TItem line;
-    line.Kind = input.Kind();
-    line.SubKind = input.SubKind();
-    line.Code = input.Code();
-    line.Insumo = &input;
-    line.Quantity = quantity;
-    if (holder.Items().Exists(line.Code))
-        return;
-    ChangeKeepingPricesFinite(
-        *Document, text, [&] { holder.Items().Add(line); },
-        [&] { holder.Items().Delete(line.Code); });
-}
-
 void emptyList(QComboBox& list) {
     const QSignalBlocker blocker(&list);
     list.clear();
@@ -177,7 +160,7 @@ void TAddSimpleForm::btnAcceptClick() {
         quantity = estimating::TypedNumber(text);
         estimating::RequireFiniteResult(text, quantity * estimating::UnitPrice(*input));
         if (Holder)
-            requireFinitePricesWithLine(*Holder, *input, quantity, text);
+            RequireFinitePricesWithLine(*Document, *Holder, *input, quantity, text);
     } catch (const std::exception& e) {
         modal::showMessage(QStringLiteral("Error : ") + QString::fromUtf8(e.what()));
         return;

@@ -55,6 +55,22 @@ void ChangeKeepingPricesFinite(const estimating::TDocument& document, const std:
     estimating::RequireFiniteResult(typed, std::numeric_limits<double>::infinity());
 }
 
+void RequireFinitePricesWithLine(const estimating::TDocument& document,
+                                 estimating::TInsumoCompuesto& holder, estimating::TInsumo& input,
+                                 double quantity, const std::string& typed) {
+    estimating::TItem line;
+    line.Kind = input.Kind();
+    line.SubKind = input.SubKind();
+    line.Code = input.Code();
+    line.Insumo = &input;
+    line.Quantity = quantity;
+    if (holder.Items().Exists(line.Code))
+        return;
+    ChangeKeepingPricesFinite(
+        document, typed, [&] { holder.Items().Add(line); },
+        [&] { holder.Items().Delete(line.Code); });
+}
+
 void SetDialogSaveAs(std::function<void()> saveAs) {
     dialogSaveAs() = std::move(saveAs);
 }

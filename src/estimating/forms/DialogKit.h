@@ -14,6 +14,8 @@ class QPushButton;
 class QWidget;
 namespace estimating {
 class TDocument;
+class TInsumo;
+class TInsumoCompuesto;
 class TInsumos;
 } // namespace estimating
 
@@ -44,6 +46,13 @@ bool CodesLeftFor(const estimating::TInsumos& collection, std::int64_t count);
 void ChangeKeepingPricesFinite(const estimating::TDocument& document, const std::string& typed,
                                const std::function<void()>& change,
                                const std::function<void()>& undo);
+
+// Refuses the `typed` quantity, as ChangeKeepingPricesFinite does, when a line of `input` at
+// `quantity` in `holder` would make a price infinite. A line the holder has already is the
+// caller's to refuse.
+void RequireFinitePricesWithLine(const estimating::TDocument& document,
+                                 estimating::TInsumoCompuesto& holder, estimating::TInsumo& input,
+                                 double quantity, const std::string& typed);
 
 // How a database without a file name is saved from an editing dialog (the main window's Save,
 // which asks for a name); none set: the document is written back as it is.

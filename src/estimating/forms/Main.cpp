@@ -1504,6 +1504,7 @@ void TMainForm::AddSubBudget() {
     if (!holder)
         return;
     picker.ExcludedCode = q(CurrentBudget->Code());
+    picker.Holder = holder;
     modal::seam().runModal(picker);
     if (picker.ChosenCode.isEmpty())
         return;
