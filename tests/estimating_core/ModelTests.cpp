@@ -361,6 +361,11 @@ TEST(EstCoreCycles, NonFinitePricesCountsEachOverflowingPriceAndEnds) {
     EXPECT_EQ(NonFinitePrices(compounds, budgets), 1u);
     World::Use(*b, big, 1); // each line finite, C1's sum not
     EXPECT_EQ(NonFinitePrices(compounds, budgets), 2u);
+    // Free primaries, but a break-down quantity past the largest double (and a NaN price).
+    TInsumoCompuesto* c = add(compounds, "C3", kSubKindCompound);
+    World::Use(*c, w.Primary("S2", 0, "Labor"), 1e200);
+    World::Use(*add(compounds, "C4", kSubKindCompound), *c, 1e200);
+    EXPECT_EQ(NonFinitePrices(compounds, budgets), 3u);
 }
 
 TEST(EstCoreCycles, VeryDeepNestingNeedsNoDeepStack) {

@@ -538,30 +538,40 @@ double UnitPrice(TInsumo& input) {
 
 namespace {
 
-using PriceMemo = std::unordered_map<const TInsumoCompuesto*, double>;
+// A compound's price as the sum of its lines' quantities times their inputs' prices, and the
+// largest quantity of a primary its break-down reaches (the product of the quantities on the way).
+struct WorkedOut {
+    double price = 0.0;
+    double reach = 0.0;
+    void Add(double quantity, const WorkedOut& input) {
+        price += quantity * input.price;
+        reach = std::fmax(reach, std::fabs(quantity) * input.reach);
+    }
+    bool Finite() const { return std::isfinite(price) && std::isfinite(reach); }
+};
+using WorkedOutMemo = std::unordered_map<const TInsumoCompuesto*, WorkedOut>;
 
-// The compound's price as the sum of its lines' quantities times their inputs' prices, the
-// compounds under it worked out once (kept in `memo`), without recursion.
-double SummedPrice(const TInsumoCompuesto& root, PriceMemo& memo) {
+// Works out `root` and the compounds under it, each once (kept in `memo`), without recursion.
+WorkedOut WorkOut(const TInsumoCompuesto& root, WorkedOutMemo& memo) {
     struct Frame {
         const TInsumoCompuesto* compound;
         std::size_t next = 0;
-        double total = 0.0;
+        WorkedOut sum;
     };
-    std::vector<Frame> stack{{&root}};
+    std::vector<Frame> stack{{&root, 0, {}}};
     std::unordered_set<const TInsumoCompuesto*> open{&root};
     for (;;) {
         Frame& frame = stack.back();
         const auto& lines = frame.compound->Items().List();
         if (frame.next == lines.size()) {
-            const double total = frame.total;
-            memo[frame.compound] = total;
+            const WorkedOut sum = frame.sum;
+            memo[frame.compound] = sum;
             open.erase(frame.compound);
             stack.pop_back();
             if (stack.empty())
-                return total;
+                return sum;
             Frame& parent = stack.back();
-            parent.total += parent.compound->Items().List()[parent.next - 1]->Quantity * total;
+            parent.sum.Add(parent.compound->Items().List()[parent.next - 1]->Quantity, sum);
             continue;
         }
         const TItem& line = *lines[frame.next++];
@@ -569,11 +579,11 @@ double SummedPrice(const TInsumoCompuesto& root, PriceMemo& memo) {
             continue;
         const TInsumoCompuesto* sub = std::as_const(*line.Insumo).AsCompuesto();
         if (sub == nullptr) {
-            frame.total += line.Quantity * line.Insumo->Price();
+            frame.sum.Add(line.Quantity, {line.Insumo->Price(), 1.0});
         } else if (const auto found = memo.find(sub); found != memo.end()) {
-            frame.total += line.Quantity * found->second;
+            frame.sum.Add(line.Quantity, found->second);
         } else if (open.insert(sub).second) {
-            stack.push_back({sub});
+            stack.push_back({sub, 0, {}});
         }
     }
 }
@@ -581,7 +591,7 @@ double SummedPrice(const TInsumoCompuesto& root, PriceMemo& memo) {
 } // namespace
 
 std::size_t NonFinitePrices(const TInsumos& compounds, const TInsumos& budgets) {
-    PriceMemo memo;
+    WorkedOutMemo memo;
     std::size_t count = 0;
     for (const TInsumos* collection : {&compounds, &budgets}) {
         for (const auto& input : collection->List()) {
@@ -589,8 +599,7 @@ std::size_t NonFinitePrices(const TInsumos& compounds, const TInsumos& budgets) 
             if (compound == nullptr)
                 continue;
             const auto found = memo.find(compound);
-            const double price = found != memo.end() ? found->second : SummedPrice(*compound, memo);
-            if (!std::isfinite(price))
+            if (!(found != memo.end() ? found->second : WorkOut(*compound, memo)).Finite())
                 ++count;
         }
     }
