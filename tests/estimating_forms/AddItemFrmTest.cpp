@@ -159,6 +159,11 @@ TEST_F(AddItemFrmTest, AQuantityMakingAnInfiniteAmountIsRefused) {
     EXPECT_NE(p.result(), QDialog::Accepted);
     EXPECT_TRUE(p.ChosenCode.isEmpty());
     EXPECT_EQ(p.Quantity, 0.0);
+    // A quantity that fits is tried there only: the opener adds the line.
+    p.edtCantidad->setText("2");
+    p.btnAccept->click();
+    EXPECT_EQ(p.result(), QDialog::Accepted);
+    EXPECT_EQ(roof->Items().Count(), 0);
 }
 
 TEST_F(AddItemFrmTest, OldItemRowsStayUntilANewSubcategoryIsChosen) {

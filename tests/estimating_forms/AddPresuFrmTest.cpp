@@ -111,6 +111,10 @@ TEST_F(AddPresuFrmTest, AQuantityMakingAnInfiniteAmountIsRefusedAsUnreadable) {
     EXPECT_TRUE(d.ChosenCode.isEmpty());
     EXPECT_EQ(d.Cancelled, 1);
     EXPECT_NE(d.result(), QDialog::Accepted);
+    d.edtCant->setText("2"); // tried there only: the opener adds the line
+    d.btnAccept->click();
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(roof->Items().Count(), 0);
 }
 
 TEST_F(AddPresuFrmTest, AnyNumberIsAQuantityInTheLocalesForm) {

@@ -66,9 +66,11 @@ void RequireFinitePricesWithLine(const estimating::TDocument& document,
     line.Quantity = quantity;
     if (holder.Items().Exists(line.Code))
         return;
-    ChangeKeepingPricesFinite(
-        document, typed, [&] { holder.Items().Add(line); },
-        [&] { holder.Items().Delete(line.Code); });
+    const auto add = [&] { holder.Items().Add(line); };
+    const auto remove = [&] { holder.Items().Delete(line.Code); };
+    ChangeKeepingPricesFinite(document, typed, add, remove);
+    // Only a trial: the caller adds the line.
+    remove();
 }
 
 void SetDialogSaveAs(std::function<void()> saveAs) {

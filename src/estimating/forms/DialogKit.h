@@ -48,8 +48,8 @@ void ChangeKeepingPricesFinite(const estimating::TDocument& document, const std:
                                const std::function<void()>& undo);
 
 // Refuses the `typed` quantity, as ChangeKeepingPricesFinite does, when a line of `input` at
-// `quantity` in `holder` would make a price infinite. A line the holder has already is the
-// caller's to refuse.
+// `quantity` in `holder` would make a price infinite; the holder is left as it was either way. A
+// line the holder has already is the caller's to refuse.
 void RequireFinitePricesWithLine(const estimating::TDocument& document,
                                  estimating::TInsumoCompuesto& holder, estimating::TInsumo& input,
                                  double quantity, const std::string& typed);
