@@ -339,6 +339,35 @@ TEST(EstCoreCycles, SelfUseAndBudgetInsideItselfTerminate) {
     EXPECT_EQ(budget.ComputePrice(), 0.0);
 }
 
+TEST(EstCoreCycles, NonFinitePricesCountsEachOverflowingPriceAndEnds) {
+    World w;
+    auto& big = w.Primary("S1", 1e308, "Materials");
+    TInsumos compounds;
+    TInsumos budgets;
+    auto add = [](TInsumos& to, const std::string& code, std::uint8_t subKind) {
+        auto input = std::make_unique<TInsumoCompuesto>();
+        input->SetKind(kKindCompound);
+        input->SetSubKind(subKind);
+        input->SetCode(code);
+        return to.Add(std::move(input))->AsCompuesto();
+    };
+    TInsumoCompuesto* a = add(compounds, "C1", kSubKindCompound);
+    TInsumoCompuesto* b = add(compounds, "C2", kSubKindCompound);
+    World::Use(*a, big, 1);
+    World::Use(*a, *b, 1);
+    World::Use(*b, *a, 1); // closes a cycle
+    EXPECT_EQ(NonFinitePrices(compounds, budgets), 0u);
+    World::Use(*add(budgets, "P1", kSubKindBudget), *a, 2);
+    EXPECT_EQ(NonFinitePrices(compounds, budgets), 1u);
+    World::Use(*b, big, 1); // each line finite, C1's sum not
+    EXPECT_EQ(NonFinitePrices(compounds, budgets), 2u);
+    // Free primaries, but a break-down quantity past the largest double (and a NaN price).
+    TInsumoCompuesto* c = add(compounds, "C3", kSubKindCompound);
+    World::Use(*c, w.Primary("S2", 0, "Labor"), 1e200);
+    World::Use(*add(compounds, "C4", kSubKindCompound), *c, 1e200);
+    EXPECT_EQ(NonFinitePrices(compounds, budgets), 3u);
+}
+
 TEST(EstCoreCycles, VeryDeepNestingNeedsNoDeepStack) {
     World w;
     constexpr int depth = 100000;

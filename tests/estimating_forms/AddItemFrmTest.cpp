@@ -148,9 +148,22 @@ TEST_F(AddItemFrmTest, AQuantityMakingAnInfiniteAmountIsRefused) {
     seam.expectMessage("Error : '1e308' is not a valid floating point value");
     p.edtCantidad->setText("1e308");
     p.btnAccept->click();
+    // Nor one whose line is finite but not the price of the budget holding the division.
+    estimating::TInsumoCompuesto* roof = Document->Budgets.Find("D000003")->AsCompuesto();
+    p.Holder = roof;
+    Document->Budgets.Find("P000001")->AsCompuesto()->Items().Find("C000002")->Quantity = 1e306;
+    seam.expectMessage("Error : '5e306' is not a valid floating point value");
+    p.edtCantidad->setText("5e306");
+    p.btnAccept->click();
+    EXPECT_EQ(roof->Items().Count(), 0);
     EXPECT_NE(p.result(), QDialog::Accepted);
     EXPECT_TRUE(p.ChosenCode.isEmpty());
     EXPECT_EQ(p.Quantity, 0.0);
+    // A quantity that fits is tried there only: the opener adds the line.
+    p.edtCantidad->setText("2");
+    p.btnAccept->click();
+    EXPECT_EQ(p.result(), QDialog::Accepted);
+    EXPECT_EQ(roof->Items().Count(), 0);
 }
 
 TEST_F(AddItemFrmTest, OldItemRowsStayUntilANewSubcategoryIsChosen) {

@@ -100,9 +100,21 @@ TEST_F(AddPresuFrmTest, AQuantityMakingAnInfiniteAmountIsRefusedAsUnreadable) {
     seam.expectMessage("'1e308' is not a valid floating point value");
     d.edtCant->setText("1e308");
     d.btnAccept->click();
+    // Nor one whose line is finite but not the price of the budget holding the division.
+    TInsumoCompuesto* roof = Document->Budgets.Find("D000003")->AsCompuesto();
+    d.Holder = roof;
+    Document->Budgets.Find("P000001")->AsCompuesto()->Items().Find("C000002")->Quantity = 1e306;
+    seam.expectMessage("'2e306' is not a valid floating point value");
+    d.edtCant->setText("2e306");
+    d.btnAccept->click();
+    EXPECT_EQ(roof->Items().Count(), 0);
     EXPECT_TRUE(d.ChosenCode.isEmpty());
     EXPECT_EQ(d.Cancelled, 1);
     EXPECT_NE(d.result(), QDialog::Accepted);
+    d.edtCant->setText("2"); // tried there only: the opener adds the line
+    d.btnAccept->click();
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(roof->Items().Count(), 0);
 }
 
 TEST_F(AddPresuFrmTest, AnyNumberIsAQuantityInTheLocalesForm) {

@@ -627,6 +627,11 @@ TEST_F(CompoundsCatalogue, ModifyQuantityThatIsNoNumberChangesNothing) {
     seam.expectInput("Input new value.", "1e308"); // too large once multiplied by the price
     seam.expectMessage("'1e308' is not a valid floating point value");
     f->btnEditCant->click();
+    // Each line's amount finite, their sum not.
+    compound("C000001")->Items().Item(1).Quantity = 8.5e306;
+    seam.expectInput("Input new value.", "1e307");
+    seam.expectMessage("'1e307' is not a valid floating point value");
+    f->btnEditCant->click();
     EXPECT_EQ(compound("C000001")->Items().Item(0).Quantity, 3.0);
     EXPECT_EQ(Document->Saved, 1);
 }

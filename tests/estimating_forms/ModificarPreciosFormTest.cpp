@@ -123,8 +123,16 @@ TEST_F(PriceChange, LoweringByAHundredOrMore) {
 }
 
 TEST_F(PriceChange, AnUnreadableOrOverlargePercentageIsReportedAndChangesNothing) {
+    auto compound = std::make_unique<estimating::TInsumoCompuesto>();
+    compound->SetCode("C000001");
+    estimating::TItem line;
+    line.Code = rebar->Code();
+    line.Insumo = rebar;
+    line.Quantity = 10;
+    doc.Compounds.Add(std::move(compound))->AsCompuesto()->Items().Add(line);
     ChooseSteel();
-    for (const char* bad : {"", "abc", "1,5", "inf", "1e999", "1e308"}) {
+    // "5e307" leaves the price finite, not the compound's.
+    for (const char* bad : {"", "abc", "1,5", "inf", "1e999", "1e308", "5e307"}) {
         seam.expectMessage(QStringLiteral("'%1' is not a valid floating point value").arg(bad));
         form->edtPorcent->setText(bad);
         form->btnAccept->click();

@@ -400,6 +400,7 @@ TEST_F(PrimariesCatalogue, APriceThatMakesALineAmountInfiniteChangesNothing) {
     budget->SetCode("P000001");
     estimating::TItem line;
     line.Code = cement->Code();
+    line.Insumo = cement;
     line.Quantity = 2;
     doc.Budgets.Add(std::move(budget))->AsCompuesto()->Items().Add(line);
     testing_support::ScriptedSeam seam;
@@ -407,6 +408,13 @@ TEST_F(PrimariesCatalogue, APriceThatMakesALineAmountInfiniteChangesNothing) {
     form.edtNombre->setText("Portland");
     form.edtPU->setText("1e308");
     seam.expectMessage("'1e308' is not a valid floating point value");
+    form.btnAcceptClick();
+    // Nor one that leaves each line finite but not the budget's sum.
+    line.Code = "S999999";
+    doc.Budgets.Find("P000001")->AsCompuesto()->Items().Add(line);
+    form.edtNombre->setText("Portland");
+    form.edtPU->setText("6e307");
+    seam.expectMessage("'6e307' is not a valid floating point value");
     form.btnAcceptClick();
     EXPECT_EQ(cement->Name(), "Cement");
     EXPECT_DOUBLE_EQ(cement->Price(), 12.5);

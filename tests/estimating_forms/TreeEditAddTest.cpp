@@ -1,5 +1,7 @@
 #include "TreeEditFixture.h"
 
+#include <cmath>
+
 using namespace forms_testing;
 using testing_support::ScriptedSeam;
 
@@ -199,8 +201,20 @@ TEST_F(TreeEditTest, NewQuantityThatIsNotANumberOrTooLargeShowsTheConversionMess
     form->frame1->btnEditCant->click();
     form->frame1->btnEditCant->click();
     form->frame1->btnEditCant->click();
+    // Each line's amount finite, the budget's price not.
+    TItem* wall = form->CurrentBudget->Items().Find("C000002");
+    wall->Quantity = 1.7e308 / UnitPrice(*wall->Insumo);
+    seam.expectInput("Input a new quantity", QString("1e306"));
+    seam.expectMessage("'1e306' is not a valid floating point value");
+    form->frame1->btnEditCant->click();
     EXPECT_EQ(form->CurrentBudget->Items().Find("S000002")->Quantity, 10.0);
+    EXPECT_TRUE(std::isfinite(form->CurrentBudget->ComputePrice()));
     EXPECT_TRUE(saved());
+    // A price that a file holds infinite already blocks no other change.
+    wall->Quantity = 1e308;
+    seam.expectInput("Input a new quantity", QString("12"));
+    form->frame1->btnEditCant->click();
+    EXPECT_EQ(form->CurrentBudget->Items().Find("S000002")->Quantity, 12.0);
 }
 
 TEST_F(TreeEditTest, CancellingTheQuantityReappliesItAndCountsAsAChange) {

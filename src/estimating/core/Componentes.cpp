@@ -6,8 +6,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <limits>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace estimating {
@@ -532,6 +534,76 @@ double TInsumoCompuesto::ComputePrice() {
 double UnitPrice(TInsumo& input) {
     TInsumoCompuesto* compound = input.AsCompuesto();
     return compound ? compound->ComputePrice() : input.Price();
+}
+
+namespace {
+
+// A compound's price as the sum of its lines' quantities times their inputs' prices, and the
+// largest quantity of a primary its break-down reaches (the product of the quantities on the way).
+struct WorkedOut {
+    double price = 0.0;
+    double reach = 0.0;
+    void Add(double quantity, const WorkedOut& input) {
+        price += quantity * input.price;
+        reach = std::fmax(reach, std::fabs(quantity) * input.reach);
+    }
+    bool Finite() const { return std::isfinite(price) && std::isfinite(reach); }
+};
+using WorkedOutMemo = std::unordered_map<const TInsumoCompuesto*, WorkedOut>;
+
+// Works out `root` and the compounds under it, each once (kept in `memo`), without recursion.
+WorkedOut WorkOut(const TInsumoCompuesto& root, WorkedOutMemo& memo) {
+    struct Frame {
+        const TInsumoCompuesto* compound;
+        std::size_t next = 0;
+        WorkedOut sum;
+    };
+    std::vector<Frame> stack{{&root, 0, {}}};
+    std::unordered_set<const TInsumoCompuesto*> open{&root};
+    for (;;) {
+        Frame& frame = stack.back();
+        const auto& lines = frame.compound->Items().List();
+        if (frame.next == lines.size()) {
+            const WorkedOut sum = frame.sum;
+            memo[frame.compound] = sum;
+            open.erase(frame.compound);
+            stack.pop_back();
+            if (stack.empty())
+                return sum;
+            Frame& parent = stack.back();
+            parent.sum.Add(parent.compound->Items().List()[parent.next - 1]->Quantity, sum);
+            continue;
+        }
+        const TItem& line = *lines[frame.next++];
+        if (line.Insumo == nullptr)
+            continue;
+        const TInsumoCompuesto* sub = std::as_const(*line.Insumo).AsCompuesto();
+        if (sub == nullptr) {
+            frame.sum.Add(line.Quantity, {line.Insumo->Price(), 1.0});
+        } else if (const auto found = memo.find(sub); found != memo.end()) {
+            frame.sum.Add(line.Quantity, found->second);
+        } else if (open.insert(sub).second) {
+            stack.push_back({sub, 0, {}});
+        }
+    }
+}
+
+} // namespace
+
+std::size_t NonFinitePrices(const TInsumos& compounds, const TInsumos& budgets) {
+    WorkedOutMemo memo;
+    std::size_t count = 0;
+    for (const TInsumos* collection : {&compounds, &budgets}) {
+        for (const auto& input : collection->List()) {
+            const TInsumoCompuesto* compound = std::as_const(*input).AsCompuesto();
+            if (compound == nullptr)
+                continue;
+            const auto found = memo.find(compound);
+            if (!(found != memo.end() ? found->second : WorkOut(*compound, memo)).Finite())
+                ++count;
+        }
+    }
+    return count;
 }
 
 bool TInsumoCompuesto::ContainsBudget(const std::string& code) const {

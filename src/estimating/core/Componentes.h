@@ -258,6 +258,10 @@ private:
 
 // What one unit of an input costs: a compound-type input's computed price, a primary's price.
 double UnitPrice(TInsumo& input);
+// How many compound-type inputs of the collections have a price, or a quantity of a primary in
+// their break-down, that is not finite, worked out line by line from what the lines hold (each
+// compound once; a line leading back into a cycle counts nothing). One walk over the lines.
+std::size_t NonFinitePrices(const TInsumos& compounds, const TInsumos& budgets);
 
 // The class of new budgets and divisions; adds nothing.
 class TPresupuesto : public TInsumoCompuesto {};

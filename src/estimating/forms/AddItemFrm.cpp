@@ -159,6 +159,8 @@ void TAddSimpleForm::btnAcceptClick() {
     try {
         quantity = estimating::TypedNumber(text);
         estimating::RequireFiniteResult(text, quantity * estimating::UnitPrice(*input));
+        if (Holder)
+            RequireFinitePricesWithLine(*Document, *Holder, *input, quantity, text);
     } catch (const std::exception& e) {
         modal::showMessage(QStringLiteral("Error : ") + QString::fromUtf8(e.what()));
         return;

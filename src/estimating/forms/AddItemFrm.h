@@ -15,7 +15,8 @@ class QLineEdit;
 class QPushButton;
 namespace estimating {
 class TInsumo;
-}
+class TInsumoCompuesto;
+} // namespace estimating
 
 class TAddSimpleForm : public QDialog {
     Q_OBJECT
@@ -28,6 +29,9 @@ public:
     QString ChosenCode;
     // The quantity typed; 0 when nothing was picked.
     double Quantity = 0.0;
+    // Set by the opener: what the picked line goes into, so that a quantity that would make its
+    // price (or that of what holds it) infinite is refused here.
+    estimating::TInsumoCompuesto* Holder = nullptr;
 
     QComboBox* cboCategorias;
     QComboBox* cboSubcategorias;

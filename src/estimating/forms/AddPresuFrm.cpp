@@ -96,6 +96,8 @@ void TAddPresuForm::btnAcceptClick() {
         const std::string text = edtCant->text().toStdString();
         quantity = estimating::StrToFloat(text);
         estimating::RequireFiniteResult(text, quantity * budget->ComputePrice());
+        if (Holder)
+            RequireFinitePricesWithLine(*Document, *Holder, *budget, quantity, text);
     } catch (const std::exception& e) {
         modal::showMessage(QString::fromUtf8(e.what()));
         return;

@@ -27,6 +27,9 @@ public:
     std::uint8_t Cancelled = 1;
     // The quantity typed; 0 when nothing was chosen.
     double Quantity = 0.0;
+    // Set by the opener: what the chosen budget's line goes into, so that a quantity that would
+    // make its price (or that of what holds it) infinite is refused here.
+    estimating::TInsumoCompuesto* Holder = nullptr;
 
     QListWidget* lbPresupuestos;
     QLineEdit* edtCant;

@@ -1001,6 +1001,7 @@ void TCompuestosForm::AddLine(std::uint8_t mode) {
     if (!currentCompound_)
         return;
     picker->Mode = mode;
+    picker->Holder = currentCompound_;
     picker->PrepareChoices();
     modal::seam().runModal(*picker);
     if (picker->ChosenCode.isEmpty())
@@ -1047,9 +1048,9 @@ void TCompuestosForm::btnEditCantClick() {
     if (answer == shown)
         return;
     const double quantity = estimating::StrToFloat(s(answer));
-    if (line->Insumo)
-        estimating::RequireFiniteResult(s(answer), quantity * estimating::UnitPrice(*line->Insumo));
-    line->Quantity = quantity;
+    const double before = line->Quantity;
+    ChangeKeepingPricesFinite(
+        *Document, s(answer), [&] { line->Quantity = quantity; }, [&] { line->Quantity = before; });
     ShowCurrentCompound();
     FillComponentGrid();
     {

@@ -1,10 +1,13 @@
 #include "DialogKit.h"
 
 #include "Database.h"
+#include "MyUtils.h"
 
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
+
+#include <limits>
 
 namespace {
 std::function<void()>& dialogSaveAs() {
@@ -31,6 +34,43 @@ bool CodesLeftFor(const estimating::TInsumos& collection, std::int64_t count) {
     const std::string_view text = estimating::kNoCodeLeftMessage;
     modal::showMessage(QString::fromUtf8(text.data(), qsizetype(text.size())));
     return false;
+}
+
+void ChangeKeepingPricesFinite(const estimating::TDocument& document, const std::string& typed,
+                               const std::function<void()>& change,
+                               const std::function<void()>& undo) {
+    const auto count = [&] {
+        return estimating::NonFinitePrices(document.Compounds, document.Budgets);
+    };
+    change();
+    const std::size_t after = count();
+    if (after == 0)
+        return;
+    undo();
+    // A file may hold such prices already: only a change that adds one is refused.
+    if (count() >= after) {
+        change();
+        return;
+    }
+    estimating::RequireFiniteResult(typed, std::numeric_limits<double>::infinity());
+}
+
+void RequireFinitePricesWithLine(const estimating::TDocument& document,
+                                 estimating::TInsumoCompuesto& holder, estimating::TInsumo& input,
+                                 double quantity, const std::string& typed) {
+    estimating::TItem line;
+    line.Kind = input.Kind();
+    line.SubKind = input.SubKind();
+    line.Code = input.Code();
+    line.Insumo = &input;
+    line.Quantity = quantity;
+    if (holder.Items().Exists(line.Code))
+        return;
+    const auto add = [&] { holder.Items().Add(line); };
+    const auto remove = [&] { holder.Items().Delete(line.Code); };
+    ChangeKeepingPricesFinite(document, typed, add, remove);
+    // Only a trial: the caller adds the line.
+    remove();
 }
 
 void SetDialogSaveAs(std::function<void()> saveAs) {

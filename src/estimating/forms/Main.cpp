@@ -1451,6 +1451,7 @@ void TMainForm::AddPrimaryItem() {
         return;
     try {
         picker.Mode = 0;
+        picker.Holder = holder;
         picker.PrepareChoices();
         modal::seam().runModal(picker);
         if (picker.ChosenCode.isEmpty())
@@ -1483,6 +1484,7 @@ void TMainForm::AddCompoundItem() {
         return;
     try {
         picker.Mode = 1;
+        picker.Holder = holder;
         picker.PrepareChoices();
         modal::seam().runModal(picker);
         if (picker.ChosenCode.isEmpty())
@@ -1511,6 +1513,7 @@ void TMainForm::AddSubBudget() {
     if (!holder)
         return;
     picker.ExcludedCode = q(CurrentBudget->Code());
+    picker.Holder = holder;
     modal::seam().runModal(picker);
     if (picker.ChosenCode.isEmpty())
         return;
@@ -1573,15 +1576,18 @@ void TMainForm::frame11btnEditCantClick() {
     double value = 0.0;
     try {
         value = StrToFloat(answer.toStdString());
-        if (line->Insumo)
-            RequireFiniteResult(answer.toStdString(), value * UnitPrice(*line->Insumo));
+        if (value > 0) {
+            const double before = line->Quantity;
+            ChangeKeepingPricesFinite(
+                *Document, answer.toStdString(), [&] { line->Quantity = value; },
+                [&] { line->Quantity = before; });
+        }
     } catch (const std::exception& e) {
         modal::showMessage(QString::fromUtf8(e.what()));
         return;
     }
     if (answer.isEmpty() || !(value > 0))
         return;
-    line->Quantity = value;
     MarkModified();
     ShowItemDetails();
     FillItemGrid();

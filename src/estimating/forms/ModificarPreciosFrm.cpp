@@ -289,11 +289,22 @@ void TModificarPreciosForm::btnAcceptClick() {
     const double share = std::fabs(estimating::StrToFloat(text) / 100);
     const double factor = Increase ? 1 + share : 1 - share;
     const std::vector<estimating::TInsumo*> chosen = CheckedPrimaries();
-    for (const estimating::TInsumo* primary : chosen)
+    std::vector<double> before;
+    for (const estimating::TInsumo* primary : chosen) {
         estimating::RequireFiniteResult(text, primary->Price() * factor);
+        before.push_back(primary->Price());
+    }
+    ChangeKeepingPricesFinite(
+        *Document, text,
+        [&] {
+            for (estimating::TInsumo* primary : chosen)
+                primary->SetPrice(primary->Price() * factor);
+        },
+        [&] {
+            for (std::size_t i = 0; i < chosen.size(); ++i)
+                chosen[i]->SetPrice(before[i]);
+        });
     Factor = factor;
-    for (estimating::TInsumo* primary : chosen)
-        primary->SetPrice(primary->Price() * factor);
     // Changed prices are unsaved changes like any other, or they are lost without a question.
     if (!chosen.empty())
         Document->Saved = 0;

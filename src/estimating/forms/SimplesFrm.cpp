@@ -25,7 +25,6 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include <array>
 #include <exception>
 #include <memory>
 
@@ -83,19 +82,6 @@ void copyEntries(const QListWidget& from, QComboBox& to) {
 
 void selectByText(QComboBox& combo, const std::string& text) {
     combo.setCurrentIndex(combo.findText(q(text), Qt::MatchFixedString));
-}
-
-// Refuses the typed price, as an unreadable one, when a line using the primary would cost an
-// infinite amount at it.
-void requireFiniteLineAmounts(const std::string& code, double price, const std::string& text) {
-    const std::array<const estimating::TInsumos*, 2> holders = {&Document->Compounds,
-                                                                &Document->Budgets};
-    for (const estimating::TInsumos* collection : holders)
-        for (const auto& holder : collection->List())
-            if (const estimating::TInsumoCompuesto* compound = holder->AsCompuesto())
-                for (const auto& line : compound->Items().List())
-                    if (line->Code == code)
-                        estimating::RequireFiniteResult(text, line->Quantity * price);
 }
 
 template <class F> void reportFailure(F&& fill, modal::Icon icon) {
@@ -553,7 +539,10 @@ void TSimplesForm::AddPrimary(double price) {
 }
 
 void TSimplesForm::UpdatePrimary(TInsumo& primary, double price) {
-    requireFiniteLineAmounts(primary.Code(), price, s(edtPU->text()));
+    const double before = primary.Price();
+    ChangeKeepingPricesFinite(
+        *Document, s(edtPU->text()), [&] { primary.SetPrice(price); },
+        [&] { primary.SetPrice(before); });
     const QString name = edtNombre->text();
     primary.SetName(s(name));
     primary.SetUnit(s(cboUnidad->currentText()));
