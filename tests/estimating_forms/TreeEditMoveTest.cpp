@@ -179,6 +179,9 @@ TEST_F(TreeEditMoveTest, ADivisionShownInTwoPlacesChangesInBoth) {
     addLine(*budget("D000003"), *budget("D000002"), 1);
     form->btnUpdateTree->click();
     click(node({"Foundations", "Permit"}));
+    form->btnUp->click();
+    EXPECT_EQ(childTexts(node({"Roof", "Foundations"})), QStringList({"Permit", "Concrete"}));
+    EXPECT_EQ(form->tvPresu->currentItem(), node({"Foundations", "Permit"}));
     seam.expectMessage("Delete element?", modal::Answer::Yes);
     form->btnDelItem->click();
     EXPECT_EQ(childTexts(node({"Foundations"})), QStringList({"Concrete"}));
@@ -197,6 +200,11 @@ TEST_F(TreeEditMoveTest, ADivisionShownInTwoPlacesChangesInBoth) {
     EXPECT_EQ(form->tvPresu->currentItem(), node({"Concrete"}));
     EXPECT_TRUE(node({"Roof"})->isExpanded());
     EXPECT_FALSE(saved());
+    clickEveryNode();
+
+    addDivisionTo(seam, node({"Roof", "Foundations"}), "Inner");
+    EXPECT_EQ(childTexts(node({"Foundations"})), QStringList({"Inner"}));
+    EXPECT_EQ(form->tvPresu->currentItem(), node({"Roof", "Foundations"}));
     clickEveryNode();
 }
 

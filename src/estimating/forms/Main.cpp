@@ -1394,6 +1394,18 @@ TTreeNode* TMainForm::AddChildNode(QTreeWidgetItem* parent, TItem* line, bool co
     return node;
 }
 
+void TMainForm::ShowNewLine(TTreeNode* holderNode, TItem* line, bool container) {
+    const TInsumo* holder = holderNode->Line->Insumo;
+    if (!holder || !ShownMoreThanOnce(tvPresu, holder)) {
+        AddChildNode(holderNode, line, container);
+        return;
+    }
+    std::vector<TNodePath> open = OpenNodePaths(tvPresu);
+    const TNodePath at = PathOf(holderNode);
+    open.push_back(at);
+    RebuildTree(open, at);
+}
+
 void TMainForm::PurgeBudgets() {
     const std::size_t before = BudgetLineCount();
     Document->Budgets.PurgeDeleted();
@@ -1463,7 +1475,7 @@ void TMainForm::AddPrimaryItem() {
             LineTemplate(kKindPrimary, kSubKindNone, *primary, *holder, picker.Quantity));
         TItem* line = holder->Items().Find(primary->Code());
         MarkModified();
-        AddChildNode(node, line, false);
+        ShowNewLine(node, line, false);
         PurgeBudgets();
         ShowItemDetails();
         FillItemGrid();
@@ -1496,7 +1508,7 @@ void TMainForm::AddCompoundItem() {
             LineTemplate(kKindCompound, kSubKindCompound, *compound, *holder, picker.Quantity));
         TItem* line = holder->Items().Find(compound->Code());
         MarkModified();
-        AddChildNode(node, line, false);
+        ShowNewLine(node, line, false);
         ShowItemDetails();
         FillItemGrid();
     } catch (const std::exception& e) {
@@ -1525,7 +1537,7 @@ void TMainForm::AddSubBudget() {
         LineTemplate(kKindCompound, kSubKindBudget, *budget, *holder, picker.Quantity));
     MarkModified();
     TItem* line = holder->Items().Find(budget->Code());
-    AddChildNode(node, line, false);
+    ShowNewLine(node, line, false);
     ShowItemDetails();
     FillItemGrid();
 }
@@ -1558,7 +1570,7 @@ void TMainForm::AddDivision() {
     holder->Items().Add(LineTemplate(kKindCompound, kSubKindDivision, *division, *holder, 1.0));
     MarkModified();
     TItem* line = holder->Items().Find(division->Code());
-    AddChildNode(node, line, true);
+    ShowNewLine(node, line, true);
 }
 
 void TMainForm::frame11btnEditCantClick() {
@@ -1666,6 +1678,11 @@ void TMainForm::UpDownDivClick(QObject* sender) {
             const int theirs = PositionOfLine(lines, sibling->Line);
             if (mine >= 0 && theirs >= 0)
                 up ? lines.Move(mine, theirs) : lines.Move(theirs, mine);
+            if (ShownMoreThanOnce(tvPresu, holder)) {
+                MarkModified();
+                RebuildTree(OpenNodePaths(tvPresu), PathOf(node));
+                return;
+            }
         }
         if (up)
             MoveNode(node, parent, index - 1);

@@ -241,6 +241,9 @@ private:
     // other nodes may refer to lines that are gone; opens the nodes at `open` and selects the one
     // at `selected` (the root when it is no longer there).
     void RebuildTree(const std::vector<TNodePath>& open, const TNodePath& selected);
+    // Shows a line just added to the holder of `holderNode`; every node showing that holder (a
+    // damaged file may show one division twice) shows it.
+    void ShowNewLine(TTreeNode* holderNode, TItem* line, bool container);
 
     void tvPresuKeySelect(QTreeWidgetItem* current);
     void NodeSelected(TTreeNode* node);
