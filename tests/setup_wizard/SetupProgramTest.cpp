@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace {
 
 struct Outcome {
@@ -28,9 +30,12 @@ protected:
     Outcome Start(const QStringList& arguments, int timeLimitMs = 60000) {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        if (noDisplay) {
-            for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        if (display) {
+            for (const char* name :
+                 {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE"})
                 environment.remove(name);
+            if (!display->isEmpty())
+                environment.insert("DISPLAY", *display);
         } else {
             environment.insert("QT_QPA_PLATFORM", "offscreen");
         }
@@ -62,7 +67,9 @@ protected:
     QTemporaryDir root;
     QTemporaryDir packageDir;
     QString program;
-    bool noDisplay = false; // else the offscreen platform
+    // Unset: the offscreen platform. Set: the program finds its platform itself, with this
+    // DISPLAY (none when empty).
+    std::optional<QString> display;
 };
 
 package_writer::Package Package() {
@@ -97,7 +104,8 @@ TEST_F(SetupWizardProgram, UnattendedRunIntoTheGivenFolder) {
     EXPECT_TRUE(QFile::exists(hostOf("C:\\Elsewhere\\sample.exe")));
 }
 
-// No one can press OK without a screen: the failure goes to standard error and the run ends.
+// No one can press OK without a screen: the failure goes to standard error and the run ends,
+// whether the platform is offscreen, no display is set or the display names no server.
 TEST_F(SetupWizardProgram, UnattendedFailureWithoutAScreenSaysWhyAndEnds) {
     package_writer::Write(packageDir.path().toStdString(), Package());
     Outcome run = Start({"/u", "/d:C:\\Bad|Folder"}, 10000);
@@ -105,10 +113,33 @@ TEST_F(SetupWizardProgram, UnattendedFailureWithoutAScreenSaysWhyAndEnds) {
     EXPECT_TRUE(run.errors.contains("Unattended Setup failed!\nInvalid Destination Directory"))
         << run.errors.toStdString();
 
+    display = ":987";
+    run = Start({"/u", "/d:C:\\Bad|Folder"}, 10000);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.errors.contains("Unattended Setup failed!\nInvalid Destination Directory"))
+        << run.errors.toStdString();
+
     QFile::remove(packageDir.filePath("data.pak"));
-    noDisplay = true;
+    display = "";
     run = Start({"/u"}, 10000);
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.errors.contains("Could not find all required files!"))
         << run.errors.toStdString();
+}
+
+// A package that asks for an unattended run needs no display; a wizard without one says so.
+TEST_F(SetupWizardProgram, WithoutADisplayOnlyTheWizardRefusesToStart) {
+    package_writer::Package unattended = Package();
+    unattended.header.Unattended = 1;
+    package_writer::Write(packageDir.path().toStdString(), unattended);
+    display = "";
+    Outcome run = Start({});
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_TRUE(QFile::exists(hostOf("C:\\Program Files\\Sample\\sample.exe")));
+
+    package_writer::Write(packageDir.path().toStdString(), Package());
+    display = ":987";
+    run = Start({}, 10000);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.errors, "setup: cannot open a display; run with /u to install unattended\n");
 }

@@ -75,7 +75,24 @@ QByteArray ReadExactly(QFile& file, qint64 size) {
     return bytes;
 }
 
+SetupHeader ReadHeader(QFile& file) {
+    const QByteArray header = ReadExactly(file, SetupHeaderSize);
+    return SetupHeader::Read(
+        std::span(reinterpret_cast<const std::uint8_t*>(header.data()), SetupHeaderSize));
+}
+
 } // namespace
+
+std::optional<SetupHeader> ReadPackageHeader(const QString& sourceDir) {
+    QFile file(QDir(sourceDir).filePath(QStringLiteral("setup.dat")));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    try {
+        return ReadHeader(file);
+    } catch (const EPackageDamaged&) {
+        return std::nullopt;
+    }
+}
 
 QString RootKeyName(std::int32_t root) {
     switch (static_cast<std::uint32_t>(root)) {
@@ -187,9 +204,7 @@ void TInstaller::ReadSetupDat(const QString& path) {
         });
     };
 
-    const QByteArray header = ReadExactly(file, SetupHeaderSize);
-    Header = SetupHeader::Read(
-        std::span(reinterpret_cast<const std::uint8_t*>(header.data()), SetupHeaderSize));
+    Header = ReadHeader(file);
     tables_ = std::make_unique<Tables>();
     readStrings(1, ComponentNames);
     readRecords(2, RegistryEntrySize, [this](std::span<const std::uint8_t> b) {

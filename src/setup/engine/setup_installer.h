@@ -38,6 +38,10 @@ public:
 // "HKEY_LOCAL_MACHINE" and the other predefined roots; empty for any other value.
 QString RootKeyName(std::int32_t root);
 
+// The header of the package in the folder `sourceDir` (a folder of this machine), read alone,
+// before the program has a window; nothing when "setup.dat" is missing or shorter than a header.
+std::optional<SetupHeader> ReadPackageHeader(const QString& sourceDir);
+
 class TInstaller {
 public:
     // Values of `Status`.

@@ -1,10 +1,15 @@
 // The installer: its one window, the wizard, beside the package it installs.
 
 #include "WizardArt.h"
+#include "setup_installer.h"
 #include "setup_main.h"
 
 #include <QApplication>
 #include <QScreen>
+
+#include <cstdio>
+#include <optional>
+#include <vector>
 
 namespace {
 
@@ -15,24 +20,72 @@ bool noScreenForMessageBoxes() {
            QGuiApplication::primaryScreen() == nullptr;
 }
 
-// An unattended run started where there is no display at all (a script, a CI job) runs without a
-// screen rather than failing to start.
-void runUnattendedWithoutDisplayOffscreen(int argc, char** argv) {
-    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
-        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        return;
-    for (int i = 1; i < argc; ++i)
-        if (QByteArray(argv[i]).toLower() == "/u") {
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-            return;
-        }
+// Unless a platform is set, the desktop's display is tried first and no screen at all last, so
+// that a missing or stale display never stops the program before it can say why.
+bool offerScreenlessFallback() {
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return false;
+    QByteArray platforms;
+    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || qgetenv("XDG_SESSION_TYPE") == "wayland")
+        platforms += "wayland;";
+    if (!qEnvironmentVariableIsEmpty("DISPLAY"))
+        platforms += "xcb;";
+    qputenv("QT_QPA_PLATFORM", platforms + "offscreen");
+    return true;
+}
+
+// What the platform says while it starts is held back: a start that fell back to no screen says
+// only why the display could not be opened, which the program tells in its own words.
+struct HeldMessage {
+    QtMsgType type;
+    const char* file;
+    int line;
+    const char* function;
+    const char* category;
+    QString text;
+};
+QtMessageHandler handlerBeforeStart = nullptr;
+std::vector<HeldMessage> heldMessages;
+
+void holdMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        handlerBeforeStart(type, context, text);
+    else
+        heldMessages.push_back(
+            {type, context.file, context.line, context.function, context.category, text});
+}
+
+void holdPlatformStartMessages() {
+    handlerBeforeStart = qInstallMessageHandler(&holdMessage);
+}
+
+void releasePlatformStartMessages(bool replay) {
+    qInstallMessageHandler(handlerBeforeStart);
+    if (replay)
+        for (const HeldMessage& m : heldMessages)
+            handlerBeforeStart(m.type, QMessageLogContext(m.file, m.line, m.function, m.category),
+                               m.text);
+    heldMessages.clear();
+}
+
+bool runsUnattended(const TMainForm::StartUp& startUp) {
+    if (startUp.arguments.contains(QStringLiteral("/u"), Qt::CaseInsensitive))
+        return true;
+    const std::optional<setup::SetupHeader> header = setup::ReadPackageHeader(startUp.programDir);
+    return header && header->Unattended == 1;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    runUnattendedWithoutDisplayOffscreen(argc, argv);
+    const bool fallbackOffered = offerScreenlessFallback();
+    holdPlatformStartMessages();
     QApplication app(argc, argv);
+    const bool noDisplay =
+        fallbackOffered && QGuiApplication::platformName() == QLatin1String("offscreen");
+    releasePlatformStartMessages(!noDisplay);
+    if (fallbackOffered) // the programs the package runs choose their own
+        qunsetenv("QT_QPA_PLATFORM");
     QApplication::setApplicationName(QStringLiteral("Setup"));
     QApplication::setWindowIcon(setup_main::art::applicationIcon());
 
@@ -40,6 +93,11 @@ int main(int argc, char** argv) {
     startUp.arguments = QApplication::arguments().mid(1);
     startUp.programDir = QApplication::applicationDirPath();
     startUp.screenless = noScreenForMessageBoxes();
+    // No one could use the wizard; an unattended run goes on without a screen.
+    if (noDisplay && !runsUnattended(startUp)) {
+        std::fputs("setup: cannot open a display; run with /u to install unattended\n", stderr);
+        return 1;
+    }
     TMainForm form(startUp);
     if (form.Ended())
         return form.ExitCode();
