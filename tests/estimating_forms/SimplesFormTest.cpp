@@ -309,6 +309,7 @@ TEST_F(PrimariesCatalogue, ChoosingACostTypeOffersOnlyItsStoredSubcategories) {
 
 TEST_F(PrimariesCatalogue, NewPrimaryOfAnotherCostTypeIsListedUntilTheNextFill) {
     TSimplesForm form;
+    form.show();
     form.btnAddClick();
     EXPECT_TRUE(form.IsAdding());
     ExpectEntry(form);
@@ -345,9 +346,11 @@ TEST_F(PrimariesCatalogue, NewPrimaryOfAnotherCostTypeIsListedUntilTheNextFill) 
     EXPECT_EQ(doc.Saved, 0);
     EXPECT_TRUE(form.btnSave->isEnabled());
 
-    Pick(*form.lbSubcategorias, 2); // Steel
-    Pick(*form.lbSubcategorias, 0);
+    // A click on the subcategory that is still chosen fills the list again.
+    ASSERT_EQ(form.lbSubcategorias->currentItem()->text(), "aggregates");
+    forms_testing::ClickRow(*form.lbSubcategorias, 0);
     EXPECT_EQ(Texts(*form.lbSimples), QStringList({"Cement", "sand"}));
+    EXPECT_EQ(form.CurrentPrimary(), cement);
 }
 
 TEST_F(PrimariesCatalogue, ShowingAnotherPrimaryEndsAddModeWithoutADuplicateCode) {

@@ -3,17 +3,52 @@
 #include "Database.h"
 #include "MyUtils.h"
 
+#include <QEvent>
 #include <QGuiApplication>
+#include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
 
 #include <limits>
+#include <utility>
 
 namespace {
 std::function<void()>& dialogSaveAs() {
     static std::function<void()> saveAs;
     return saveAs;
 }
+
+// A mouse press that chooses an entry changes the selection, and its release then reports the
+// click as well: the handler runs for the click only when the press changed nothing.
+class ListClickBinding final : public QObject {
+public:
+    ListClickBinding(QListWidget& list, std::function<void()> handler)
+        : QObject(&list), handler_(std::move(handler)) {
+        list.viewport()->installEventFilter(this);
+        connect(&list, &QListWidget::itemSelectionChanged, this, [this] {
+            ranSincePress_ = true;
+            run();
+        });
+        connect(&list, &QListWidget::itemClicked, this, [this] {
+            if (!ranSincePress_)
+                run();
+        });
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const QEvent::Type type = event->type();
+        if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick)
+            ranSincePress_ = false;
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    void run() { modal::guarded(handler_); }
+
+    std::function<void()> handler_;
+    bool ranSincePress_ = false;
+};
 } // namespace
 
 void CentreOnScreen(QWidget& form) {
@@ -26,6 +61,10 @@ QPushButton* NamedButton(QWidget* parent, const char* name, const QString& capti
     button->setObjectName(QLatin1String(name));
     button->setAutoDefault(false);
     return button;
+}
+
+void BindListClick(QListWidget& list, std::function<void()> handler) {
+    new ListClickBinding(list, std::move(handler));
 }
 
 bool CodesLeftFor(const estimating::TInsumos& collection, std::int64_t count) {

@@ -1,6 +1,7 @@
 #pragma once
 // What the estimator's windows share to look and behave alike: placing a window, plain named
-// buttons, running a catalogue dialog modally, and the Save button of an editing dialog.
+// buttons, the click of a list box, running a catalogue dialog modally, and the Save button of an
+// editing dialog.
 
 #include "ModalSeam.h"
 
@@ -10,6 +11,7 @@
 #include <functional>
 #include <string>
 
+class QListWidget;
 class QPushButton;
 class QWidget;
 namespace estimating {
@@ -24,6 +26,11 @@ void CentreOnScreen(QWidget& form);
 
 // A push button with its object name that never takes Enter as the dialog's default.
 QPushButton* NamedButton(QWidget* parent, const char* name, const QString& caption);
+
+// Runs `handler`, guarded, as a list box's click: once for each mouse click on an entry, the
+// entry already chosen included, and once for each change of the chosen entry from the keyboard.
+// A click on no entry runs nothing, nor does a change made from code under a QSignalBlocker.
+void BindListClick(QListWidget& list, std::function<void()> handler);
 
 // Runs a catalogue dialog modally while its global points at it.
 template <class Form> void RunHeldInGlobal(Form*& global, QWidget* owner) {

@@ -91,8 +91,7 @@ TPresupuestosForm::TPresupuestosForm(QWidget* parent) : QDialog(parent) {
     bind(btnDelete, &TPresupuestosForm::btnDeleteClick);
     bind(btnAccept, &TPresupuestosForm::btnAcceptClick);
     bind(btnCancel, &TPresupuestosForm::btnCancelClick);
-    connect(cboPresupuestos, &QListWidget::itemSelectionChanged, this,
-            [this] { modal::guarded([this] { cboPresupuestosClick(); }); });
+    BindListClick(*cboPresupuestos, [this] { cboPresupuestosClick(); });
     // The view makes a row current, unselected, when the list takes the focus; a row that looks
     // chosen must be chosen.
     connect(cboPresupuestos, &QListWidget::currentRowChanged, this, [this](int row) {

@@ -168,8 +168,7 @@ TRubrosForm::TRubrosForm(QWidget* parent) : QDialog(parent) {
     bind(btnUpdateSub, &TRubrosForm::btnUpdateSubClick);
     bind(btnSave, &TRubrosForm::btnSaveClick);
     bind(btnClose, &TRubrosForm::btnCloseClick);
-    connect(lbRubros, &QListWidget::itemSelectionChanged, this,
-            [this] { modal::guarded([this] { lbRubrosClick(); }); });
+    BindListClick(*lbRubros, [this] { lbRubrosClick(); });
 
     modal::guarded([this] { FormCreate(); });
 }

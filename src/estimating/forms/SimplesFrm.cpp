@@ -223,13 +223,9 @@ void TSimplesForm::ConnectHandlers() {
     bind(btnOpenSubcat, &TSimplesForm::btnOpenSubcatClick);
     bind(btnModificarPrecios, &TSimplesForm::btnModificarPreciosClick);
 
-    auto onList = [this](QListWidget* list, void (TSimplesForm::*handler)()) {
-        connect(list, &QListWidget::itemSelectionChanged, this,
-                modal::guardedHandler(this, handler));
-    };
-    onList(lbCategorias, &TSimplesForm::lbCategoriasClick);
-    onList(lbSubcategorias, &TSimplesForm::lbSubcategoriasClick);
-    onList(lbSimples, &TSimplesForm::lbSimplesClick);
+    BindListClick(*lbCategorias, [this] { lbCategoriasClick(); });
+    BindListClick(*lbSubcategorias, [this] { lbSubcategoriasClick(); });
+    BindListClick(*lbSimples, [this] { lbSimplesClick(); });
 
     connect(cboCategoria, &QComboBox::activated, this,
             [this] { modal::guarded([this] { cboCategoriaClick(); }); });

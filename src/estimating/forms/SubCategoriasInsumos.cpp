@@ -104,8 +104,7 @@ TSubcategoriasSimplesForm::TSubcategoriasSimplesForm(QWidget* parent) : QDialog(
     bind(btnDelete, &TSubcategoriasSimplesForm::btnDeleteClick);
     bind(btnSave, &TSubcategoriasSimplesForm::btnSaveClick);
     bind(btnClose, &TSubcategoriasSimplesForm::btnCloseClick);
-    connect(lbCategorias, &QListWidget::itemSelectionChanged, this,
-            [this] { modal::guarded([this] { lbCategoriasClick(); }); });
+    BindListClick(*lbCategorias, [this] { lbCategoriasClick(); });
 
     modal::guarded([this] { FormCreate(); });
 }
