@@ -1,5 +1,6 @@
 #include "setup_installer.h"
 
+#include "FileReplacement.h"
 #include "InstallThread.h"
 #include "InstallerTables.h"
 #include "Platform.h"
