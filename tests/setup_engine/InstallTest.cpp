@@ -371,6 +371,46 @@ TEST_F(SetupEngineInstall, FileOrFolderThatCannotBeWrittenEndsWithAReason) {
     EXPECT_EQ(root.Read("C:\\Apps\\App\\kept"), "read-only");
 }
 
+TEST_F(SetupEngineInstall, FileWriteThatFailsKeepsTheOldFileAndLeavesNothingOfItsOwn) {
+    Package p = BasicPackage();
+    p.header.Unattended = 1; // replaced without a question
+    p.componentNames = {"A"};
+    p.files = {{"<InstallRoot>\\Readme.txt", "A", Bytes(2 << 20, 3), {}, {}, {}}};
+    const QString log = "C:\\Apps\\App\\tvuninst.dat";
+    const auto installed = [&] {
+        return QDir(root.Host("C:\\Apps\\App"))
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    };
+    for (const bool replacing : {true, false}) {
+        Load(p);
+        QDir(root.Host("C:\\Apps")).removeRecursively();
+        if (replacing)
+            root.Write("C:\\Apps\\App\\Readme.txt", "the user's notes");
+        {
+            FileSizeLimit limit(1 << 20);
+            Run();
+        }
+        EXPECT_EQ(wizard.errorText, "Cannot write the file C:\\Apps\\App\\Readme.txt.");
+        EXPECT_EQ(installed(), replacing ? QStringList({"Readme.txt", "tvuninst.dat"})
+                                         : QStringList({"tvuninst.dat"}));
+        if (replacing) {
+            EXPECT_EQ(root.Read("C:\\Apps\\App\\Readme.txt"), "the user's notes");
+        }
+        EXPECT_FALSE(LogLines().contains("CreateFile::C:\\Apps\\App\\Readme.txt"));
+    }
+
+    // The log of an earlier install gives way only to a new one that could be written.
+    Load(p);
+    root.Write(log, "CreateFile::C:\\Apps\\App\\Readme.txt\r\n");
+    {
+        FileSizeLimit limit(8);
+        Run();
+    }
+    EXPECT_EQ(wizard.errorText, "Cannot write the uninstall log " + log + ".");
+    EXPECT_EQ(root.Read(log), "CreateFile::C:\\Apps\\App\\Readme.txt\r\n");
+    EXPECT_EQ(installed(), QStringList({"tvuninst.dat"}));
+}
+
 TEST_F(SetupEngineInstall, InvalidRootKeyIsAFailure) {
     Package p = BasicPackage();
     p.registryEntries = {{0x12345, "Software\\Firm", "A", "1", 3}};

@@ -106,6 +106,15 @@ TEST_F(SetupEngineServices, IsValidDestination) {
     for (const char* bad : {"", "C", "1:\\x", "C\\x", "C;\\x", "C:x", "Z:\\x", "\\\\server\\x",
                             "C:\\Bad|Folder", "C:\\a\\b<c>", "C:\\Wh?t\\x", "C:\\\"q\"", "C:\\*"})
         EXPECT_FALSE(installer.IsValidDestination(bad)) << bad;
+    // Names and paths this machine's file system cannot hold, counted in bytes.
+    const QString longest(255, u'n');
+    EXPECT_TRUE(installer.IsValidDestination("C:\\" + longest + "\\" + longest));
+    EXPECT_FALSE(installer.IsValidDestination("C:\\a\\" + longest + "n"));
+    EXPECT_FALSE(installer.IsValidDestination("C:\\" + QString(128, u'\u00e9')));
+    QString deep = "C:";
+    for (int i = 0; i < 17; ++i)
+        deep += "\\" + QString(240, u'd');
+    EXPECT_FALSE(installer.IsValidDestination(deep));
     root.platform().setFreeSpace('C', 0);
     EXPECT_FALSE(installer.IsValidDestination("C:\\x")) << "a full drive";
 }

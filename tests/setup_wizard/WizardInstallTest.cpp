@@ -169,12 +169,17 @@ TEST_F(SetupWizard, UnattendedRunReplacesExistingFilesWithoutAsking) {
 }
 
 TEST_F(SetupWizard, UnattendedInvalidDestinationFailsClearly) {
-    seam.expectMessage("Unattended Setup failed!\r\nInvalid Destination Directory");
-    Start(BasicPackage(), {"/u", "/d:Apps"});
-    EXPECT_TRUE(form->Ended());
-    EXPECT_NE(form->ExitCode(), 0);
-    EXPECT_FALSE(form->installer().IsWorkerRunning());
-    EXPECT_EQ(seam.beeps, 1);
+    QString deep = "C:";
+    for (int i = 0; i < 17; ++i)
+        deep += "\\" + QString(240, u'd');
+    for (const QString& bad : {QString("Apps"), "C:\\" + QString(256, u'n'), deep}) {
+        seam.expectMessage("Unattended Setup failed!\r\nInvalid Destination Directory");
+        Start(BasicPackage(), {"/u", "/d:" + bad});
+        EXPECT_TRUE(form->Ended());
+        EXPECT_NE(form->ExitCode(), 0);
+        EXPECT_FALSE(form->installer().IsWorkerRunning());
+    }
+    EXPECT_EQ(seam.beeps, 3);
     EXPECT_FALSE(winplatform::current().paths().folderExists("C:\\Program Files\\Sample"));
 }
 

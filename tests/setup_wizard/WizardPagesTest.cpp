@@ -174,14 +174,18 @@ TEST_F(SetupWizard, EnteringDestinationRefillsItButGoingBackDoesNot) {
 TEST_F(SetupWizard, InvalidDestinationStaysWithABeep) {
     Start(BasicPackage());
     Next();
-    for (const char* bad :
-         {"1:\\Apps", "C", "C;\\Apps", "CC\\Apps", "C:Apps", "Q:\\Apps", "C:\\Bad|Folder"}) {
+    QString deep = "C:";
+    for (int i = 0; i < 17; ++i)
+        deep += "\\" + QString(240, u'd');
+    for (const QString& bad : {QString("1:\\Apps"), QString("C"), QString("C;\\Apps"),
+                               QString("CC\\Apps"), QString("C:Apps"), QString("Q:\\Apps"),
+                               QString("C:\\Bad|Folder"), "C:\\" + QString(256, u'n'), deep}) {
         seam.expectMessage("Invalid Destination Directory!");
         form->EDest->setText(bad);
         Next();
-        EXPECT_EQ(page(), Page::Destination) << bad;
+        EXPECT_EQ(page(), Page::Destination) << bad.toStdString();
     }
-    EXPECT_EQ(seam.beeps, 7);
+    EXPECT_EQ(seam.beeps, 9);
     EXPECT_EQ(seam.messages.back().buttons, modal::Buttons::Ok);
 }
 
@@ -378,6 +382,22 @@ TEST_F(SetupWizard, UnsupportedWindowsShowsTheErrorPage) {
     EXPECT_FALSE(form->Button2->isEnabled());
     EXPECT_FALSE(form->CommonSC->isEnabled());
     EXPECT_EQ(form->installer().Header.RecommendRestart, 0);
+
+    // A reason wider than the page wraps, inside a long path too, downwards and within the page.
+    QLabel* reason = form->LError;
+    reason->setText("Cannot write the file C:\\" + QString(150, u'x') + "\\" + QString(60, u'y'));
+    const int lineSpacing = QFontMetrics(reason->font()).lineSpacing();
+    EXPECT_TRUE(reason->wordWrap());
+    EXPECT_LE(reason->geometry().right(), reason->parentWidget()->width());
+    EXPECT_GE(reason->heightForWidth(reason->width()), 3 * lineSpacing);
+    EXPECT_LE(reason->heightForWidth(reason->width()), reason->height());
+    const QImage drawn = reason->grab().toImage();
+    const QRgb background = drawn.pixel(drawn.width() - 1, drawn.height() - 1);
+    bool inkOnThirdLine = false;
+    for (int y = 2 * lineSpacing; y < 3 * lineSpacing; ++y)
+        for (int x = 0; x < drawn.width(); ++x)
+            inkOnThirdLine = inkOnThirdLine || drawn.pixel(x, y) != background;
+    EXPECT_TRUE(inkOnThirdLine);
     form->BEnd->click(); // no Cancel question and no restart question
     EXPECT_TRUE(form->Closed());
 }

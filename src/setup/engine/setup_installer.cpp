@@ -1,5 +1,6 @@
 #include "setup_installer.h"
 
+#include "FileReplacement.h"
 #include "InstallThread.h"
 #include "InstallerTables.h"
 #include "Platform.h"
@@ -13,8 +14,11 @@
 #include <QFileInfo>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <array>
+#include <climits>
 #include <random>
 #include <set>
 
@@ -56,6 +60,25 @@ QString WithTrailingBackslash(QString text) {
     if (!text.endsWith(QLatin1Char('\\')))
         text.append(QLatin1Char('\\'));
     return text;
+}
+
+// The longest name the file system that would hold `hostPath` takes.
+long LongestName(QString hostPath) {
+    while (!QFileInfo::exists(hostPath) && hostPath != QFileInfo(hostPath).path())
+        hostPath = QFileInfo(hostPath).path();
+    const long longest = ::pathconf(QFile::encodeName(hostPath).constData(), _PC_NAME_MAX);
+    return longest > 0 ? longest : NAME_MAX;
+}
+
+// Whether this machine can make the folder: no name in it, nor the whole path, too long.
+bool FitsTheHost(const QString& hostPath) {
+    const QByteArray path = QFile::encodeName(hostPath);
+    if (path.size() >= PATH_MAX)
+        return false;
+    const long longest = LongestName(hostPath);
+    const QList<QByteArray> names = path.split('/');
+    return std::none_of(names.begin(), names.end(),
+                        [longest](const QByteArray& name) { return name.size() > longest; });
 }
 
 // Host path of a Windows path; a path outside the Windows root is a failure of the step.
@@ -453,8 +476,10 @@ bool TInstaller::IsValidDestination(const QString& text) const {
         return false;
     if (text.size() > 2 && text.at(2) != QLatin1Char('\\'))
         return false;
-    // A folder the install could not create (a name with "|", "?", ... in it) is no destination.
-    return Windows().paths().toHost(text).has_value();
+    // A folder the install could not create (a name with "|", "?", ... in it, or too long for
+    // this machine) is no destination.
+    const auto host = Windows().paths().toHost(text);
+    return host && FitsTheHost(*host);
 }
 
 bool TInstaller::CheckWindowsVersion() {

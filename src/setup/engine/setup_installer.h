@@ -23,10 +23,9 @@
 #include <stdexcept>
 #include <string>
 
-class QFile;
-
 namespace setup {
 
+class FileReplacement;
 class TInstallThread;
 
 // A step failed in a way the installation cannot go on from; the text is the reason shown.
@@ -173,7 +172,7 @@ private:
     WizardLink& wizard_;
     std::unique_ptr<Tables> tables_;
     std::unique_ptr<TInstallThread> Worker;
-    std::unique_ptr<QFile> UninstallLog;
+    std::unique_ptr<FileReplacement> UninstallLog;
     // While a step changes the registry, its log lines wait here for the registry file's write.
     std::string* pendingLog_ = nullptr;
     // The component check states and CommonSC as they were when the worker started; the worker

@@ -2,6 +2,7 @@
 #include "setup_installer.h"
 
 #include "BodyReader.h"
+#include "FileReplacement.h"
 #include "InstallThread.h"
 #include "InstallerTables.h"
 #include "Platform.h"
@@ -17,7 +18,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <filesystem>
 
 namespace setup {
 
@@ -119,9 +119,7 @@ void TInstaller::WriteLog(const QString& kind, const QString& argument) {
 }
 
 void TInstaller::WriteLogText(const std::string& lines) {
-    if (UninstallLog->write(lines.data(), static_cast<qint64>(lines.size())) !=
-            static_cast<qint64>(lines.size()) ||
-        !UninstallLog->flush())
+    if (!UninstallLog->write(lines))
         Fail(QStringLiteral("Cannot write the uninstall log %1.")
                  .arg(InstallRoot + "\\" + LogFileName));
 }
@@ -191,13 +189,17 @@ void TInstaller::Execute() {
         const QString hostRoot = HostPath(root);
         if (!rootExisted && !QDir().mkpath(hostRoot))
             Fail(QStringLiteral("Cannot create the folder %1.").arg(root));
-        UninstallLog = std::make_unique<QFile>(HostPath(root + QLatin1Char('\\') + LogFileName));
-        if (!UninstallLog->open(QIODevice::WriteOnly | QIODevice::Truncate))
-            Fail(QStringLiteral("Cannot create the uninstall log %1.")
-                     .arg(root + QLatin1Char('\\') + LogFileName));
+        const QString logPath = root + QLatin1Char('\\') + LogFileName;
+        UninstallLog = std::make_unique<FileReplacement>(HostPath(logPath));
+        if (!UninstallLog->isOpen())
+            Fail(QStringLiteral("Cannot create the uninstall log %1.").arg(logPath));
         if (!rootExisted)
             WriteLog(QStringLiteral("CreateDir::"), root);
-        WriteLog(QStringLiteral("CreateFile::"), root + QLatin1Char('\\') + LogFileName);
+        WriteLog(QStringLiteral("CreateFile::"), logPath);
+        // The log of an earlier install gives way only to one that holds its first lines; the
+        // lines after them go on to it as the steps run.
+        if (!UninstallLog->commit())
+            Fail(QStringLiteral("Cannot create the uninstall log %1.").arg(logPath));
 
         InstallFiles();
         WriteRegistryValues();
@@ -205,7 +207,6 @@ void TInstaller::Execute() {
         Worker->Synchronize([this] { CreateShortcuts(); });
         RegisterDlls();
         RunFinalCommands();
-        UninstallLog->close();
         UninstallLog.reset();
 
         if (!Worker->EndRequested()) {
@@ -226,10 +227,7 @@ void TInstaller::Execute() {
 }
 
 void TInstaller::ReportFailure(const QString& reason) {
-    if (UninstallLog) {
-        UninstallLog->close();
-        UninstallLog.reset();
-    }
+    UninstallLog.reset();
     if (Worker->EndRequested())
         return;
     FailureReason = reason;
@@ -334,19 +332,13 @@ void TInstaller::InstallOneFile(const QString& hostTarget, const TBodyReader::Bo
         const auto created = Windows().paths().toWindows(target.path());
         WriteLog(QStringLiteral("CreateDir::"), created ? *created + QLatin1Char('\\') : folder);
     }
-    // A replaced file is made anew, so it never keeps the old one's mode (an executable bit); a
-    // read-only one is not written over, whoever runs the install.
+    // A read-only file is not written over, whoever runs the install. A replaced file is made
+    // anew, so it never keeps the old one's mode (an executable bit).
     constexpr QFile::Permissions anyWrite =
         QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
-    if (target.isFile() && (!(target.permissions() & anyWrite) || !QFile::remove(hostTarget)))
+    if ((target.isFile() && !(target.permissions() & anyWrite)) ||
+        !FileReplacement::replace(hostTarget, QByteArrayView(body.content)))
         Fail(QStringLiteral("Cannot write the file %1.").arg(CurrentTarget));
-    QFile file(hostTarget);
-    const auto size = static_cast<qint64>(body.content.size());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(reinterpret_cast<const char*>(body.content.data()), size) != size ||
-        !file.flush())
-        Fail(QStringLiteral("Cannot write the file %1.").arg(CurrentTarget));
-    file.close();
     WriteLog(QStringLiteral("CreateFile::"), CurrentTarget);
 }
 
@@ -496,20 +488,11 @@ void TInstaller::RegisterUninstaller() {
     if (VersionParts(installed) < VersionParts(packaged)) {
         const QString host = HostPath(installed);
         EnsureFolder(FolderOf(installed), false);
-        // Copied beside it first, then put in its place: a failed copy leaves the old one.
-        const QString copy = host + QStringLiteral(".new");
-        QFile::remove(copy);
-        bool copied = QFile::copy(HostPath(packaged), copy);
-        if (copied) {
-            std::error_code error;
-            std::filesystem::rename(QFile::encodeName(copy).toStdString(),
-                                    QFile::encodeName(host).toStdString(), error);
-            copied = !error;
-        }
-        if (!copied) {
-            QFile::remove(copy);
+        QFile source(HostPath(packaged));
+        const bool opened = source.open(QIODevice::ReadOnly);
+        const QByteArray body = opened ? source.readAll() : QByteArray();
+        if (!opened || body.size() != source.size() || !FileReplacement::replace(host, body))
             Fail(QStringLiteral("Cannot copy the uninstaller to %1.").arg(installed));
-        }
     }
 
     // The shared "...\Uninstall\" key itself must never receive the entry.

@@ -6,6 +6,7 @@
 #include "RtfText.h"
 #include "TokenList.h"
 #include "WizardArt.h"
+#include "WrappingLabel.h"
 #include "setup_installer.h"
 
 #include <QCheckBox>
@@ -347,11 +348,10 @@ void TMainForm::BuildForm() {
     AddText(page, QStringLiteral("Setup could not complete the installation process."), TextLeft,
             32);
     AddText(page, QStringLiteral("Reason:"), TextLeft, 62);
-    LError = AddText(page, QStringLiteral("Unknown"), TextLeft, 80);
+    // A long reason takes the rest of the page downwards, never more than the text's width.
+    LError = new WrappingLabel(QStringLiteral("Unknown"), page);
     LError->setObjectName(QStringLiteral("LError"));
-    LError->setGeometry(TextLeft, 80, TextWidth, 90);
-    LError->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    LError->setWordWrap(true);
+    LError->setGeometry(TextLeft, 80, TextWidth, PageHeight - 80 - 8);
 
     page = AddPage("About");
     Image10 = picture(page, "Image10", std::nullopt);
