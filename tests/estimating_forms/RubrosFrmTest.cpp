@@ -310,9 +310,10 @@ TEST_F(CompoundCategories, DeletingOneOfTwoEqualCategoriesKeepsTheFilingOfTheOth
     EXPECT_EQ(Subcategories(), QStringList({"Block", "Brick"}));
 }
 
-TEST_F(CompoundCategories, RenamingOneOfTwoEqualCategoriesRenamesItsOwnEntry) {
+TEST_F(CompoundCategories, RenamingOneOfTwoEqualCategoriesRenamesItsOwnEntryOnly) {
     AddCategory("Walls");
     form = std::make_unique<TRubrosForm>();
+    // The second Walls row shows the empty Walls stored last.
     form->lbRubros->setCurrentRow(3);
     testing_support::ScriptedSeam seam;
     seam.expectInput("Edit this category.", QString("Masonry"));
@@ -321,6 +322,14 @@ TEST_F(CompoundCategories, RenamingOneOfTwoEqualCategoriesRenamesItsOwnEntry) {
     EXPECT_EQ(doc.CompoundCategories.Objects(0)->Name, "Walls");
     EXPECT_EQ(doc.CompoundCategories.Strings(4), "Masonry");
     EXPECT_EQ(doc.CompoundCategories.Objects(4)->Name, "Masonry");
+    EXPECT_EQ(StoredSubcategories(), QStringList({"Brick/Walls", "Block/Walls", "Tile/Floors",
+                                                  "Brick/Floors", "Tin/roofs"}));
+    EXPECT_EQ(Filed(*wall), "Walls/Brick");
+    EXPECT_EQ(Filed(*partition), "Walls/Block");
+    Select(*form->lbRubros, "Walls");
+    EXPECT_EQ(Subcategories(), QStringList({"Block", "Brick"}));
+    Select(*form->lbRubros, "Masonry");
+    EXPECT_TRUE(Subcategories().isEmpty());
 }
 
 TEST_F(CompoundCategories, RenamingASubcategoryRenamesItsEntryAndOnlyItsCompounds) {
@@ -335,6 +344,18 @@ TEST_F(CompoundCategories, RenamingASubcategoryRenamesItsEntryAndOnlyItsCompound
     EXPECT_EQ(Filed(*slab), "Floors/Clay");
     EXPECT_EQ(Filed(*wall), "Walls/Brick");
     EXPECT_EQ(doc.Saved, 0);
+}
+
+TEST_F(CompoundCategories, RenamingOneOfTwoEqualSubcategoriesKeepsItsCompoundsFiled) {
+    AddSubcategory("Tile", "Floors");
+    form = std::make_unique<TRubrosForm>();
+    form->lbSubrubros->setCurrentRow(2);
+    testing_support::ScriptedSeam seam;
+    seam.expectInput("Edit this subcategory.", QString("Ceramic"));
+    form->btnUpdateSubClick();
+    EXPECT_EQ(StoredSubcategories(), QStringList({"Brick/Walls", "Block/Walls", "Tile/Floors",
+                                                  "Brick/Floors", "Tin/roofs", "Ceramic/Floors"}));
+    EXPECT_EQ(Filed(*tiling), "Floors/Tile");
 }
 
 TEST_F(CompoundCategories, RenamingASubcategoryToNothingChangesNothing) {

@@ -181,6 +181,17 @@ TEST_F(PrimarySubcategories, RenamingRenamesTheChosenTypesEntryAndRefilesOnlyIts
     EXPECT_EQ(doc.Saved, 0);
 }
 
+TEST_F(PrimarySubcategories, RenamingOneOfTwoEqualSubcategoriesKeepsItsPrimariesFiled) {
+    AddSubcategory("Steel", "Materials");
+    form = std::make_unique<TSubcategoriasSimplesForm>();
+    Select("Steel");
+    testing_support::ScriptedSeam seam;
+    seam.expectInput("Input the modification.", QString("Metals"));
+    form->btnUpdateClick();
+    EXPECT_EQ(Shown(), QStringList({"Cement", "Metals", "Steel"}));
+    EXPECT_EQ(rebar->Subcategory(), "Steel");
+}
+
 TEST_F(PrimarySubcategories, RenamingToTheSameNameStillEnablesSaveAndEmptyChangesNothing) {
     Select("Cement");
     testing_support::ScriptedSeam seam;

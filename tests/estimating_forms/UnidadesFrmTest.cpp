@@ -151,6 +151,23 @@ TEST_F(UnitsEditor, RenameTouchesTheUnitSpeltAsTheRow) {
     EXPECT_EQ(Units(), QStringList({"m3", "kg", "h", "Gl.", "yd3"}));
 }
 
+TEST_F(UnitsEditor, RenameOfOneOfTwoEqualUnitsLeavesItsInputsTheirUnit) {
+    doc.Units.Add("kg");
+    form = std::make_unique<TUnidadesForm>();
+    Select("kg");
+    testing_support::ScriptedSeam seam;
+    seam.expectInput("Ingrese la modificacion", QString("kilo"));
+    form->btnUpdateClick();
+    EXPECT_EQ(Units(), QStringList({"m3", "kilo", "h", "Gl.", "kg"}));
+    EXPECT_EQ(Rows(), QStringList({"Gl.", "h", "kg", "kilo", "m3"}));
+    EXPECT_EQ(cement->Unit(), "kg");
+    // Once the last one is renamed, its inputs follow it.
+    Select("kg");
+    seam.expectInput("Ingrese la modificacion", QString("kilo"));
+    form->btnUpdateClick();
+    EXPECT_EQ(cement->Unit(), "kilo");
+}
+
 TEST_F(UnitsEditor, RenameCancelledRenamesToItselfAndMarksTheDocument) {
     Select("kg");
     testing_support::ScriptedSeam seam;

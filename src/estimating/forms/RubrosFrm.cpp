@@ -81,8 +81,11 @@ template <class Change> void forEachCompound(Change change) {
         change(Document->Compounds.Insumo(i));
 }
 
-// Files the compounds of `category` filed under `from` under `to` instead.
+// Files the compounds of `category` filed under `from` under `to` instead, once no subcategory
+// of that name is left there: compounds name their subcategory, so while one remains they keep it.
 void refileCompounds(const std::string& category, const std::string& from, const std::string& to) {
+    if (Document->CompoundSubcategories.Holds(from, category))
+        return;
     forEachCompound([&](estimating::TInsumo& compound) {
         if (compound.Category() == category && compound.Subcategory() == from)
             compound.SetSubcategory(to);
@@ -103,6 +106,20 @@ void dropCategoryFiling(const std::string& name) {
         if (subcategory && subcategory->Category == name)
             subcategories.Delete(i);
     }
+}
+
+// The subcategories and compounds of a category renamed from `from` follow it to `to`.
+void moveCategoryFiling(const std::string& from, const std::string& to) {
+    estimating::TSubCategorias& subcategories = Document->CompoundSubcategories;
+    for (int i = 0; i < subcategories.Count(); ++i) {
+        TSubcategoria* subcategory = subcategories.Objects(i);
+        if (subcategory && subcategory->Category == from)
+            subcategory->Category = to;
+    }
+    forEachCompound([&](estimating::TInsumo& compound) {
+        if (compound.Category() == from)
+            compound.SetCategory(to);
+    });
 }
 
 } // namespace
@@ -274,16 +291,9 @@ void TRubrosForm::btnUpdateClick() {
             if (TCategoria* category = Document->CompoundCategories.Objects(index))
                 category->Name = to;
         }
-        estimating::TSubCategorias& subcategories = Document->CompoundSubcategories;
-        for (int i = 0; i < subcategories.Count(); ++i) {
-            TSubcategoria* subcategory = subcategories.Objects(i);
-            if (subcategory && subcategory->Category == from)
-                subcategory->Category = to;
-        }
-        forEachCompound([&](estimating::TInsumo& compound) {
-            if (compound.Category() == from)
-                compound.SetCategory(to);
-        });
+        // Subcategories and compounds name their category: a namesake that remains keeps them.
+        if (!hasCategoryNamed(from))
+            moveCategoryFiling(from, to);
     }
     FillCompoundCategories();
     FillCompoundSubcategories();
@@ -328,9 +338,7 @@ void TRubrosForm::btnDeleteSubClick() {
         forgetSelection(*lbSubrubros);
     }
     MarkChanged();
-    // Compounds name their subcategory: while one of that name remains, they still have it.
-    if (!subcategories.Holds(name, category))
-        refileCompounds(category, name, kOthers);
+    refileCompounds(category, name, kOthers);
 }
 
 void TRubrosForm::btnUpdateSubClick() {

@@ -52,8 +52,11 @@ QStringList costTypeNames() {
     return names;
 }
 
-// Files the primaries of `type` filed under `from` under `to` instead.
+// Files the primaries of `type` filed under `from` under `to` instead, once no subcategory of
+// that name is left there: primaries name their subcategory, so while one remains they keep it.
 void refilePrimaries(const std::string& type, const std::string& from, const std::string& to) {
+    if (Document->PrimarySubcategories.Holds(from, type))
+        return;
     for (int i = 0; i < Document->Primaries.Count(); ++i) {
         estimating::TInsumo& primary = Document->Primaries.Insumo(i);
         if (primary.Category() == type && primary.Subcategory() == from)
@@ -188,9 +191,7 @@ void TSubcategoriasSimplesForm::btnDeleteClick() {
         delete lbSubcategorias->takeItem(row);
     }
     MarkChanged();
-    // Primaries name their subcategory: while one of that name remains, they still have it.
-    if (!subcategories.Holds(name, type))
-        refilePrimaries(type, name, kOthers);
+    refilePrimaries(type, name, kOthers);
     FillTypeSubcategories(ChosenType());
 }
 

@@ -43,8 +43,11 @@ bool hasUnitSpelt(const std::string& name) {
     return false;
 }
 
-// Budgets and divisions keep their units: only primaries and compounds follow the list.
+// Budgets and divisions keep their units: only primaries and compounds follow the list. Inputs
+// name their unit, so while an entry of the old name remains they still have it.
 void replaceUnitOfInputs(const std::string& from, const std::string& to) {
+    if (hasUnitSpelt(from))
+        return;
     for (estimating::TInsumos* inputs :
          {static_cast<estimating::TInsumos*>(&Document->Primaries),
           static_cast<estimating::TInsumos*>(&Document->Compounds)}) {
@@ -193,9 +196,7 @@ void TUnidadesForm::btnDeleteClick() {
             lbUnits->setCurrentRow(-1);
         }
         MarkChanged();
-        // Inputs name their unit: while an entry of that name remains, they still have it.
-        if (!hasUnitSpelt(name))
-            replaceUnitOfInputs(name, {});
+        replaceUnitOfInputs(name, {});
     } catch (const std::exception& e) {
         showError(e);
     }
