@@ -8,8 +8,10 @@
 #include <array>
 #include <cctype>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 namespace setup_main {
 
@@ -105,6 +107,25 @@ std::optional<QChar> characterWord(std::string_view word) {
     return std::nullopt;
 }
 
+// The code page of a font's \fcharsetN; nothing for the sets that keep the document's code page.
+std::optional<int> codePageOfCharacterSet(std::int64_t characterSet) {
+    static constexpr std::array<std::pair<int, int>, 9> codePages = {{
+        {204, 1251}, // Cyrillic
+        {161, 1253}, // Greek
+        {238, 1250}, // Central European
+        {162, 1254}, // Turkish
+        {177, 1255}, // Hebrew
+        {178, 1256}, // Arabic
+        {186, 1257}, // Baltic
+        {163, 1258}, // Vietnamese
+        {222, 874},  // Thai
+    }};
+    for (const auto& [set, codePage] : codePages)
+        if (set == characterSet)
+            return codePage;
+    return std::nullopt;
+}
+
 struct ControlWord {
     std::string_view name;
     std::optional<std::int64_t> parameter;
@@ -114,8 +135,10 @@ struct ControlWord {
 
 struct GroupState {
     TextStyle style;
-    int fallbackLength = 1; // characters after \uN that stand in for it
-    bool hidden = false;    // a destination whose text is not shown
+    std::optional<std::int64_t> font; // \fN; nothing: the document's default font
+    int fallbackLength = 1;           // characters after \uN that stand in for it
+    bool hidden = false;              // a destination whose text is not shown
+    bool fontTable = false;           // inside the font table, \fN declares a font
 };
 
 class RtfReader {
@@ -128,6 +151,7 @@ public:
         while (pos_ < in_.size() && !ended_)
             ReadToken(in_[pos_++]);
         FlushBytes();
+        EndLoneSurrogate();
         if (!runs_.empty() && runs_.back().text.endsWith(ParagraphEnd)) {
             runs_.back().text.chop(1);
             if (runs_.back().text.isEmpty())
@@ -138,6 +162,7 @@ public:
 
 private:
     GroupState& state() { return groups_.back(); }
+    const GroupState& state() const { return groups_.back(); }
 
     void ReadToken(char c) {
         switch (c) {
@@ -287,6 +312,7 @@ private:
         FlushBytes();
         if (isHiddenDestination(word.name)) {
             state().hidden = true;
+            state().fontTable = state().fontTable || word.name == "fonttbl";
         } else if (const auto character = characterWord(word.name)) {
             Append(*character);
         } else if (word.name == "u") {
@@ -294,16 +320,17 @@ private:
         } else if (word.name == "uc") {
             state().fallbackLength = static_cast<int>(
                 std::clamp<std::int64_t>(word.parameter.value_or(1), 0, MaxFallbackLength));
-        } else if (!ApplyStyle(word)) {
+        } else if (!ApplyStyle(word) && !ApplyFont(word)) {
             ApplyCodePage(word);
         }
     }
 
     bool ApplyStyle(const ControlWord& word) {
         TextStyle& style = state().style;
-        if (word.name == "plain")
+        if (word.name == "plain") {
             style = {};
-        else if (word.name == "b")
+            state().font.reset();
+        } else if (word.name == "b")
             style.bold = word.on();
         else if (word.name == "i")
             style.italic = word.on();
@@ -314,6 +341,39 @@ private:
         else
             return false;
         return true;
+    }
+
+    // Text in a font declared with a character set is read in that set's code page.
+    bool ApplyFont(const ControlWord& word) {
+        if (word.name == "f") {
+            if (state().fontTable)
+                declaredFont_ = word.parameter;
+            else
+                state().font = word.parameter;
+        } else if (word.name == "fcharset") {
+            if (state().fontTable && declaredFont_ && word.parameter)
+                DeclareCharacterSet(*declaredFont_, *word.parameter);
+        } else if (word.name == "deff") {
+            defaultFont_ = word.parameter;
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+    void DeclareCharacterSet(std::int64_t font, std::int64_t characterSet) {
+        if (const auto codePage = codePageOfCharacterSet(characterSet))
+            fontCodePages_[font] = *codePage;
+        else
+            fontCodePages_.erase(font);
+    }
+
+    int CurrentCodePage() const {
+        const auto font = state().font ? state().font : defaultFont_;
+        if (font)
+            if (const auto found = fontCodePages_.find(*font); found != fontCodePages_.end())
+                return found->second;
+        return codePage_;
     }
 
     // The document's code page is named once, in its header: the first character set word, and
@@ -337,21 +397,39 @@ private:
             else
                 characterSetNamed_ = false;
         }
-        if (codePage && *codePage != codePage_) {
+        if (codePage)
             codePage_ = *codePage;
-            decoder_.reset();
-        }
     }
 
+    // A character beyond the 16-bit range is written as two \uN, its surrogate pair; a half
+    // without its other half is no character.
     void AppendUnicode(std::optional<std::int64_t> parameter) {
         if (!parameter)
             return;
         std::int64_t unit = *parameter;
         if (unit < 0)
             unit += 0x10000; // written as a signed 16-bit number
-        if (unit > 0 && unit <= 0xFFFF)
-            Append(QChar(static_cast<char16_t>(unit)));
         fallbackToSkip_ = state().fallbackLength;
+        if (unit <= 0 || unit > 0xFFFF || state().hidden)
+            return;
+        const QChar character(static_cast<char16_t>(unit));
+        if (character.isLowSurrogate() && highSurrogate_) {
+            const QChar high = *std::exchange(highSurrogate_, std::nullopt);
+            const std::array<QChar, 2> pair = {high, character};
+            Append(QString(pair.data(), pair.size()));
+        } else if (character.isHighSurrogate()) {
+            EndLoneSurrogate();
+            highSurrogate_ = character;
+        } else {
+            Append(character.isSurrogate() ? QChar(QChar::ReplacementCharacter) : character);
+        }
+    }
+
+    void EndLoneSurrogate() {
+        if (highSurrogate_) {
+            highSurrogate_.reset();
+            Append(QChar(QChar::ReplacementCharacter));
+        }
     }
 
     void FlushBytes() {
@@ -363,16 +441,18 @@ private:
     }
 
     QString Decode(const QByteArray& bytes) {
-        if (codePage_ == Windows1252 || std::all_of(bytes.begin(), bytes.end(), [](char c) {
+        const int codePage = CurrentCodePage();
+        if (codePage == Windows1252 || std::all_of(bytes.begin(), bytes.end(), [](char c) {
                 return static_cast<unsigned char>(c) < 0x80;
             }))
             return setup::AnsiToText(std::string_view(bytes.constData(), bytes.size()));
-        if (!decoder_)
-            decoder_ = DecoderFor(codePage_);
-        if (!decoder_->isValid())
+        auto decoder = decoders_.find(codePage);
+        if (decoder == decoders_.end())
+            decoder = decoders_.emplace(codePage, DecoderFor(codePage)).first;
+        if (!decoder->second.isValid())
             return setup::AnsiToText(std::string_view(bytes.constData(), bytes.size()));
-        decoder_->resetState();
-        return decoder_->decode(bytes);
+        decoder->second.resetState();
+        return decoder->second.decode(bytes);
     }
 
     static QStringDecoder DecoderFor(int codePage) {
@@ -391,6 +471,7 @@ private:
     void Append(const QString& text) {
         if (text.isEmpty() || state().hidden)
             return;
+        EndLoneSurrogate();
         const TextStyle& style = state().style;
         if (runs_.empty() || !(runs_.back().style == style))
             runs_.push_back({QString(), style});
@@ -407,15 +488,19 @@ private:
     int codePage_ = Windows1252;
     bool codePageNamed_ = false;
     bool characterSetNamed_ = false;
-    std::optional<QStringDecoder> decoder_;
+    std::optional<std::int64_t> defaultFont_;
+    std::optional<std::int64_t> declaredFont_;
+    std::map<std::int64_t, int> fontCodePages_;
+    std::map<int, QStringDecoder> decoders_;
+    std::optional<QChar> highSurrogate_;
     QByteArray pendingBytes_;
     std::vector<TextRun> runs_;
 };
 
-// Where the document's opening "{\rtf" is, after blanks and line ends; nothing when the file is
-// no RTF document.
+// Where the document's opening "{\rtf" is, after a UTF-8 byte-order mark, blanks and line ends;
+// nothing when the file is no RTF document.
 std::optional<qsizetype> rtfStart(const QByteArray& bytes) {
-    qsizetype start = 0;
+    qsizetype start = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     while (start < bytes.size() && std::isspace(static_cast<unsigned char>(bytes[start])))
         ++start;
     if (!QByteArrayView(bytes).sliced(start).startsWith("{\\rtf"))

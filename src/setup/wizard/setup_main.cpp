@@ -710,9 +710,11 @@ bool TMainForm::LoadLicence() {
     return true;
 }
 
+// One edit block: the text box lays the licence out once, not once for every styled piece.
 void TMainForm::ShowLicence(const std::vector<setup_main::TextRun>& runs) {
     Memo1->clear();
     QTextCursor cursor(Memo1->document());
+    cursor.beginEditBlock();
     for (const setup_main::TextRun& run : runs) {
         QTextCharFormat format;
         format.setFontWeight(run.style.bold ? QFont::Bold : QFont::Normal);
@@ -720,6 +722,7 @@ void TMainForm::ShowLicence(const std::vector<setup_main::TextRun>& runs) {
         format.setFontUnderline(run.style.underline);
         cursor.insertText(run.text, format);
     }
+    cursor.endEditBlock();
     Memo1->moveCursor(QTextCursor::Start);
 }
 
