@@ -4,6 +4,7 @@
 #include "Componentes.h"
 #include "Database.h"
 #include "DialogKit.h"
+#include "FitText.h"
 #include "Main.h"
 #include "ModalSeam.h"
 #include "MyStrings.h"
@@ -81,7 +82,7 @@ template <class Widget> Widget* named(Widget* widget, const char* name) {
 
 // A right-aligned figure in a fixed-pitch font.
 QLabel* figureBox(QWidget* parent, const char* name) {
-    auto* box = named(new QLabel(parent), name);
+    auto* box = named(new TFitLabel(parent), name);
     box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     box->setFont(FixedPitchFont());
     box->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -242,7 +243,7 @@ void TCompuestosForm::CreateHeaderControls() {
     cboSubrubro = dropDownList(this, "cboSubrubro");
     edtDescripcion = named(new QPlainTextEdit(this), "edtDescripcion");
     edtDescripcion->setFixedHeight(60);
-    stPU = named(new QLabel(this), "stPU");
+    stPU = named(new TFitLabel(this), "stPU");
     stPU->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     stPU->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     QFont bold = stPU->font();
@@ -287,6 +288,10 @@ void TCompuestosForm::CreateGridControls() {
     gridItems->setSelectionMode(QAbstractItemView::SingleSelection);
     gridItems->setSelectionBehavior(QAbstractItemView::SelectItems);
     gridItems->setMinimumHeight(180);
+    auto* figureCells = new TFitCells(gridItems);
+    for (int c = 0; c < kGridColumns; ++c)
+        if (kFigureWidths[static_cast<std::size_t>(c)] > 0)
+            gridItems->setItemDelegateForColumn(c, figureCells);
     btnAddComp = NamedButton(this, "btnAddComp", QStringLiteral("Add comp."));
     btnAddSimple = NamedButton(this, "btnAddSimple", QStringLiteral("Add primary"));
     btnEditCant = NamedButton(this, "btnEditCant", QStringLiteral("Modify qtty"));

@@ -3,6 +3,7 @@
 #include "Componentes.h"
 #include "Database.h"
 #include "DialogKit.h"
+#include "FitText.h"
 #include "Main.h"
 #include "ModalSeam.h"
 #include "MyUtils.h"
@@ -97,7 +98,7 @@ TDetallePresuForm::TDetallePresuForm(QWidget* parent) : QDialog(parent) {
     named(edtLugar, "edtLugar");
 
     auto figure = [this, named](const char* name) {
-        auto* label = new QLabel(this);
+        auto* label = new TFitLabel(this);
         named(label, name);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         label->setFont(FixedPitchFont());

@@ -1,18 +1,16 @@
 #include "Frame2.h"
 
+#include "FitText.h"
+
 #include <QCheckBox>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHelpEvent>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QResizeEvent>
-#include <QStyle>
-#include <QToolTip>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -38,7 +36,7 @@ QFont fixedFont() {
 }
 
 QLabel* figure(QWidget* parent, const char* name) {
-    auto* l = named(new QLabel(parent), name);
+    auto* l = named(new TFitLabel(parent), name);
     l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     l->setFont(fixedFont());
     l->setFrameShape(QFrame::StyledPanel);
@@ -53,44 +51,6 @@ void paint(QWidget* w, QPalette::ColorRole role, const QColor& color) {
     w->setPalette(p);
     w->setAutoFillBackground(true);
 }
-
-// A name of any length: shows as much as fits, ending in an ellipsis, with the whole text as its
-// tooltip, and never asks the window for the room the whole text would take.
-class ElidedLabel : public QLabel {
-public:
-    using QLabel::QLabel;
-
-    QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
-    QSize sizeHint() const override { return {0, QLabel::sizeHint().height()}; }
-
-protected:
-    void paintEvent(QPaintEvent* event) override {
-        if (Fits()) {
-            QLabel::paintEvent(event);
-            return;
-        }
-        QPainter painter(this);
-        drawFrame(&painter);
-        const QRect area = contentsRect();
-        const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, area.width());
-        style()->drawItemText(&painter, area,
-                              QStyle::visualAlignment(layoutDirection(), alignment()), palette(),
-                              isEnabled(), shown, foregroundRole());
-    }
-
-    bool event(QEvent* event) override {
-        if (event->type() != QEvent::ToolTip || !toolTip().isEmpty())
-            return QLabel::event(event);
-        if (Fits())
-            QToolTip::hideText();
-        else
-            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), text(), this);
-        return true;
-    }
-
-private:
-    bool Fits() const { return fontMetrics().horizontalAdvance(text()) <= contentsRect().width(); }
-};
 
 // The chart area: keeps its bars in the middle of the rows they stand for.
 class CanvasFrame : public QFrame {
@@ -124,12 +84,12 @@ void TmyFrame::buildFigures() {
     Label3 = caption(this, "Label3", QStringLiteral("Qtty. :"));
     Label4 = caption(this, "Label4", QStringLiteral("U.P.. :"));
     Label5 = caption(this, "Label5", QStringLiteral("Tot. :"));
-    stNombre = named(static_cast<QLabel*>(new ElidedLabel(this)), "stNombre");
+    stNombre = named(new TFitLabel(this), "stNombre");
     QFont bold = stNombre->font();
     bold.setBold(true);
     stNombre->setFont(bold);
     stNombre->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    stUnidad = named(static_cast<QLabel*>(new ElidedLabel(this)), "stUnidad");
+    stUnidad = named(new TFitLabel(this), "stUnidad");
     stCant = figure(this, "stCant");
     stPU = figure(this, "stPU");
     stTotal = figure(this, "stTotal");

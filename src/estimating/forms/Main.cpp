@@ -9,6 +9,7 @@
 #include "Database.h"
 #include "DetallePresuFrm.h"
 #include "DialogKit.h"
+#include "FitText.h"
 #include "Frame2.h"
 #include "ItemGrid.h"
 #include "MyStrings.h"
@@ -325,6 +326,10 @@ void TMainForm::BuildClientArea() {
     mono.setPointSize(9);
     gridItems->setFont(mono);
     gridItems->setTextElideMode(Qt::ElideNone);
+    auto* figureCells = new TFitCells(gridItems);
+    for (int c = 0; c < TItemGridModel::ColumnCount; ++c)
+        if (TItemGridModel::FigureWidth(c) > 0)
+            gridItems->setItemDelegateForColumn(c, figureCells);
     gridItems->verticalHeader()->hide();
     gridItems->verticalHeader()->setDefaultSectionSize(18);
     gridItems->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -3,6 +3,7 @@
 #include "Componentes.h"
 #include "Database.h"
 #include "DialogKit.h"
+#include "FitText.h"
 #include "Main.h"
 #include "ModalSeam.h"
 #include "ModificarPreciosFrm.h"
@@ -153,6 +154,7 @@ void TSimplesForm::BuildControls() {
     pricePalette.setColor(QPalette::Base, pricePalette.color(QPalette::ToolTipBase));
     pricePalette.setColor(QPalette::Text, QColor(0, 0, 0x80));
     edtPU->setPalette(pricePalette);
+    TipWholeText(*edtPU);
     cboCategoria = new QComboBox(panel);
     cboCategoria->setObjectName(QStringLiteral("cboCategoria"));
     cboSubCategoria = new QComboBox(panel);
