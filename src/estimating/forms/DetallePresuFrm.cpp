@@ -250,10 +250,13 @@ void TDetallePresuForm::newValue(QLabel* sender) {
             return;
         // A rate that would make a bid figure infinite is refused as unreadable.
         if (box) {
-            const double before = (Budget->*box->rate)();
+            TInsumoCompuesto& budget = *Budget;
+            const auto setRate = box->setRate;
+            const double before = (budget.*box->rate)();
+            const double rate = value / 100;
             ChangeKeepingPricesFinite(
-                *Document, answer.toStdString(), [&] { (Budget->*box->setRate)(value / 100); },
-                [&] { (Budget->*box->setRate)(before); });
+                *Document, answer.toStdString(), [&] { (budget.*setRate)(rate); },
+                [&] { (budget.*setRate)(before); });
         }
     } catch (const std::exception& e) {
         modal::showMessage(QString::fromUtf8(e.what()));
