@@ -119,6 +119,13 @@ void BM_ComputePrice_EveryCompound(benchmark::State& state) {
             benchmark::DoNotOptimize(entry->AsCompuesto()->ComputePrice());
 }
 
+// Every typed price, percentage, quantity or rate is checked against the whole database.
+void BM_NonFinitePrices(benchmark::State& state) {
+    TDocument& document = *fixture().document;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(NonFinitePrices(document.Compounds, document.Budgets));
+}
+
 std::vector<std::string> sampleCodes(const TInsumos& collection, int count) {
     std::vector<std::string> codes;
     std::uint64_t x = 12345;
@@ -151,6 +158,7 @@ BENCHMARK(BM_ComputePrice_Core)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_ComputePrice_Literal)->Unit(benchmark::kMillisecond)->Iterations(kMeasuredBudgets);
 BENCHMARK(BM_PurgeDeleted_Compounds)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ComputePrice_EveryCompound)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_NonFinitePrices)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FindByCode_Core)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_FindByCode_Literal)->Unit(benchmark::kMicrosecond);
 
@@ -283,6 +291,9 @@ void printSummary(const MemoryFigures& memory, const SummaryReporter& r, bool ag
                 literalCpu);
     std::printf("%-36s %11.0f x %11.0f x %12s %8s\n", "Speed-up over the plain algorithm",
                 speedupWall, speedupCpu, ">= 20 x", verdict(speedupCpu >= 20, speedupCpu));
+    std::printf("%-36s %10.2f ms %10.2f ms %12s\n", "Price check of the whole database",
+                secondsOf(r.wall, "BM_NonFinitePrices") * 1e3,
+                secondsOf(r.cpu, "BM_NonFinitePrices") * 1e3, "(reference)");
     std::printf("%-36s %13s %13s %12s %8s\n", "Same prices as the plain algorithm", "",
                 agree ? "yes" : "NO", "yes", agree ? "met" : "MISSED");
 }

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace estimating {
 namespace {
 
@@ -339,9 +341,17 @@ TEST(EstCoreCycles, SelfUseAndBudgetInsideItselfTerminate) {
     EXPECT_EQ(budget.ComputePrice(), 0.0);
 }
 
-TEST(EstCoreCycles, NonFinitePricesCountsEachOverflowingPriceAndEnds) {
+TEST(EstCoreComputePrice, BidSurchargesAreTakenInTurnVatAndOthersOnTheSameBase) {
+    const TBidPrice bid = WorkOutBidPrice(100.0, 0.10, 0.20, 0.21, 0.05);
+    EXPECT_DOUBLE_EQ(bid.GeneralCosts, 10.0);
+    EXPECT_DOUBLE_EQ(bid.Profit, 22.0);
+    EXPECT_DOUBLE_EQ(bid.Vat, 27.72);
+    EXPECT_DOUBLE_EQ(bid.OtherCharges, 6.6);
+    EXPECT_DOUBLE_EQ(bid.Price, 166.32);
+}
+
+TEST(EstCoreCycles, NonFinitePricesCountsWhatTheBreakDownAndTheBidFiguresGive) {
     World w;
-    auto& big = w.Primary("S1", 1e308, "Materials");
     TInsumos compounds;
     TInsumos budgets;
     auto add = [](TInsumos& to, const std::string& code, std::uint8_t subKind) {
@@ -351,21 +361,48 @@ TEST(EstCoreCycles, NonFinitePricesCountsEachOverflowingPriceAndEnds) {
         input->SetCode(code);
         return to.Add(std::move(input))->AsCompuesto();
     };
-    TInsumoCompuesto* a = add(compounds, "C1", kSubKindCompound);
-    TInsumoCompuesto* b = add(compounds, "C2", kSubKindCompound);
-    World::Use(*a, big, 1);
-    World::Use(*a, *b, 1);
-    World::Use(*b, *a, 1); // closes a cycle
-    EXPECT_EQ(NonFinitePrices(compounds, budgets), 0u);
-    World::Use(*add(budgets, "P1", kSubKindBudget), *a, 2);
-    EXPECT_EQ(NonFinitePrices(compounds, budgets), 1u);
-    World::Use(*b, big, 1); // each line finite, C1's sum not
-    EXPECT_EQ(NonFinitePrices(compounds, budgets), 2u);
-    // Free primaries, but a break-down quantity past the largest double (and a NaN price).
-    TInsumoCompuesto* c = add(compounds, "C3", kSubKindCompound);
-    World::Use(*c, w.Primary("S2", 0, "Labor"), 1e200);
-    World::Use(*add(compounds, "C4", kSubKindCompound), *c, 1e200);
-    EXPECT_EQ(NonFinitePrices(compounds, budgets), 3u);
+    const auto count = [&] { return NonFinitePrices(compounds, budgets); };
+    // One primary through two paths: the quantities add up before the price is applied.
+    auto& p = w.Primary("S1", 1, "Materials");
+    TInsumoCompuesto* d = add(compounds, "C1", kSubKindCompound);
+    TInsumoCompuesto* c = add(compounds, "C2", kSubKindCompound);
+    World::Use(*d, p, 1);
+    World::Use(*c, p, 1e308);
+    EXPECT_EQ(count(), 0u);
+    World::Use(*c, *d, 1e308);
+    EXPECT_EQ(count(), 1u);
+    p.SetPrice(0); // infinite quantity times a free primary: NaN
+    EXPECT_TRUE(std::isnan(c->ComputePrice()));
+    EXPECT_EQ(count(), 1u);
+    c->Items().Find("C1")->Quantity = 1e307;
+    EXPECT_EQ(count(), 0u);
+
+    // On a cycle each compound counts with its own break-down: C4 reaches S2 by 1e400, C3 does
+    // not, since the line back to C3 contributes nothing under C3.
+    TInsumoCompuesto* c3 = add(compounds, "C3", kSubKindCompound);
+    TInsumoCompuesto* c4 = add(compounds, "C4", kSubKindCompound);
+    World::Use(*c3, w.Primary("S2", 1, "Labor"), 1e200);
+    World::Use(*c3, *c4, 1);
+    World::Use(*c4, *c3, 1e200);
+    EXPECT_EQ(count(), 1u);
+    EXPECT_FALSE(std::isfinite(c4->ComputePrice()));
+    EXPECT_TRUE(std::isfinite(c3->ComputePrice()));
+    c4->Items().Find("C3")->Quantity = 1;
+    EXPECT_EQ(count(), 0u);
+
+    // A budget's bid figures count as prices.
+    auto& q = w.Primary("S3", 200, "Materials");
+    TInsumoCompuesto* budget = add(budgets, "P1", kSubKindBudget);
+    World::Use(*budget, q, 1);
+    budget->SetGeneralCostsRate(1e300);
+    EXPECT_EQ(count(), 0u);
+    q.SetPrice(2e10);
+    EXPECT_EQ(count(), 1u);
+    budget->SetGeneralCostsRate(0);
+    budget->SetVatRate(1e300);
+    EXPECT_EQ(count(), 1u);
+    budget->SetVatRate(0);
+    EXPECT_EQ(count(), 0u);
 }
 
 TEST(EstCoreCycles, VeryDeepNestingNeedsNoDeepStack) {

@@ -60,15 +60,6 @@ protected:
 
 } // namespace
 
-TEST(BidPrice, SurchargesAreTakenInTurnVatAndOthersOnTheSameBase) {
-    const TBidPrice bid = WorkOutBidPrice(100.0, 0.10, 0.20, 0.21, 0.05);
-    EXPECT_DOUBLE_EQ(bid.GeneralCosts, 10.0);
-    EXPECT_DOUBLE_EQ(bid.Profit, 22.0);
-    EXPECT_DOUBLE_EQ(bid.Vat, 27.72);
-    EXPECT_DOUBLE_EQ(bid.OtherCharges, 6.6);
-    EXPECT_DOUBLE_EQ(bid.Price, 166.32);
-}
-
 TEST_F(BudgetDetails, ShowsTheBudgetAndItsBidPrice) {
     SetRates(0.10, 0.20, 0.21, 0.05);
     Open();
@@ -170,6 +161,11 @@ TEST_F(BudgetDetails, ANonNumberOrAnOverlargeRateShowsTheConversionErrorAlone) {
     EXPECT_EQ(seam.messages[0].text, "'12,5' is not a valid floating point value");
     EXPECT_DOUBLE_EQ(budget->GeneralCostsRate(), 0.10);
     EXPECT_EQ(doc.Saved, 1);
+    // A bid price the file already holds infinite blocks no other rate.
+    budget->Items().Item(0).Quantity = 1e308;
+    seam.expectInput("Input a new value.", "5");
+    DoubleClick(form->stGastosGeneralesPorcent);
+    EXPECT_DOUBLE_EQ(budget->GeneralCostsRate(), 0.05);
 }
 
 TEST_F(BudgetDetails, UpdateStoresTheFieldsAndTheShownRates) {

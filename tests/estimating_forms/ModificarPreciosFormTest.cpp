@@ -123,16 +123,23 @@ TEST_F(PriceChange, LoweringByAHundredOrMore) {
 }
 
 TEST_F(PriceChange, AnUnreadableOrOverlargePercentageIsReportedAndChangesNothing) {
-    auto compound = std::make_unique<estimating::TInsumoCompuesto>();
-    compound->SetCode("C000001");
     estimating::TItem line;
     line.Code = rebar->Code();
     line.Insumo = rebar;
     line.Quantity = 10;
+    auto compound = std::make_unique<estimating::TInsumoCompuesto>();
+    compound->SetCode("C000001");
     doc.Compounds.Add(std::move(compound))->AsCompuesto()->Items().Add(line);
+    line.Quantity = 1;
+    auto budget = std::make_unique<estimating::TInsumoCompuesto>();
+    budget->SetCode("P000001");
+    budget->SetSubKind(estimating::kSubKindBudget);
+    budget->SetGeneralCostsRate(1e300);
+    doc.Budgets.Add(std::move(budget))->AsCompuesto()->Items().Add(line);
     ChooseSteel();
-    // "5e307" leaves the price finite, not the compound's.
-    for (const char* bad : {"", "abc", "1,5", "inf", "1e999", "1e308", "5e307"}) {
+    // "5e307" leaves the price finite, not the compound's; "10000000000" leaves the compound's
+    // finite, not the budget's general costs.
+    for (const char* bad : {"", "abc", "1,5", "inf", "1e999", "1e308", "5e307", "10000000000"}) {
         seam.expectMessage(QStringLiteral("'%1' is not a valid floating point value").arg(bad));
         form->edtPorcent->setText(bad);
         form->btnAccept->click();

@@ -511,10 +511,15 @@ bool TInsumoCompuesto::UsesCode(const std::string& code) const {
 }
 
 double TInsumoCompuesto::ComputePrice() {
-    costAmounts_.fill(0.0);
-    double total = 0.0;
     items_.Explode();
-    for (const TItem& entry : items_.Exploded()) {
+    return PriceOfExploded(items_.Exploded(), costAmounts_);
+}
+
+double PriceOfExploded(const std::vector<TItem>& exploded,
+                       std::array<double, kCostTypeCount>& costAmounts) {
+    costAmounts.fill(0.0);
+    double total = 0.0;
+    for (const TItem& entry : exploded) {
         if (entry.Insumo == nullptr) {
             continue;
         }
@@ -522,7 +527,7 @@ double TInsumoCompuesto::ComputePrice() {
         const std::string& category = entry.Insumo->Category();
         for (int slot = 0; slot < kCostTypeCount; ++slot) {
             if (category == kCostTypeNames[static_cast<std::size_t>(slot)]) {
-                costAmounts_[static_cast<std::size_t>(slot)] += amount;
+                costAmounts[static_cast<std::size_t>(slot)] += amount;
                 break;
             }
         }
@@ -536,71 +541,173 @@ double UnitPrice(TInsumo& input) {
     return compound ? compound->ComputePrice() : input.Price();
 }
 
+TBidPrice WorkOutBidPrice(double directCost, double generalCostsRate, double profitRate,
+                          double vatRate, double otherChargesRate) {
+    TBidPrice bid;
+    bid.DirectCost = directCost;
+    bid.GeneralCosts = directCost * generalCostsRate;
+    bid.Profit = (directCost + bid.GeneralCosts) * profitRate;
+    const double base = directCost + bid.GeneralCosts + bid.Profit;
+    bid.Vat = base * vatRate;
+    bid.OtherCharges = base * otherChargesRate;
+    bid.Price = directCost + bid.GeneralCosts + bid.Profit + bid.Vat + bid.OtherCharges;
+    return bid;
+}
+
+TBidPrice WorkOutBidPrice(const TInsumoCompuesto& budget, double directCost) {
+    return WorkOutBidPrice(directCost, budget.GeneralCostsRate(), budget.ProfitRate(),
+                           budget.VatRate(), budget.OtherChargesRate());
+}
+
 namespace {
 
-// A compound's price as the sum of its lines' quantities times their inputs' prices, and the
-// largest quantity of a primary its break-down reaches (the product of the quantities on the way).
-struct WorkedOut {
-    double price = 0.0;
-    double reach = 0.0;
-    void Add(double quantity, const WorkedOut& input) {
-        price += quantity * input.price;
-        reach = std::fmax(reach, std::fabs(quantity) * input.reach);
-    }
-    bool Finite() const { return std::isfinite(price) && std::isfinite(reach); }
-};
-using WorkedOutMemo = std::unordered_map<const TInsumoCompuesto*, WorkedOut>;
+// Below this, no figure a break-down or a bid price works out of the same numbers can reach the
+// largest double, however its sums are ordered and rounded.
+constexpr double kSafeMagnitude = 1e300;
 
-// Works out `root` and the compounds under it, each once (kept in `memo`), without recursion.
-WorkedOut WorkOut(const TInsumoCompuesto& root, WorkedOutMemo& memo) {
+// Bounds of a compound-type input's break-down: the sum over every path to a primary of the
+// product of the quantities' magnitudes bounds each merged quantity; the same sum times the
+// primaries' price magnitudes bounds the price and each cost-type amount. A NaN anywhere stays.
+struct Bounds {
+    double quantities = 0.0;
+    double amounts = 0.0;
+    bool reachesCycle = false; // then they bound what one path gave, not its own break-down
+
+    void Add(double quantity, const Bounds& input) {
+        quantities += std::fabs(quantity) * input.quantities;
+        amounts += std::fabs(quantity) * input.amounts;
+        reachesCycle = reachesCycle || input.reachesCycle;
+    }
+    bool Safe(const TInsumoCompuesto& input) const {
+        double largest = amounts;
+        if (input.SubKind() == kSubKindBudget) {
+            largest = WorkOutBidPrice(amounts, std::fabs(input.GeneralCostsRate()),
+                                      std::fabs(input.ProfitRate()), std::fabs(input.VatRate()),
+                                      std::fabs(input.OtherChargesRate()))
+                          .Price;
+        }
+        return !reachesCycle && quantities <= kSafeMagnitude && largest <= kSafeMagnitude;
+    }
+};
+
+// Bounds every compound-type input once, without recursion. Lines count as the break-down takes
+// them: a kind-1 line through its input's lines, a kind-0 line at its input's price.
+class BoundsWalk {
+public:
+    explicit BoundsWalk(std::size_t inputs) { known_.reserve(inputs); }
+
+    Bounds Of(const TInsumoCompuesto& root) {
+        auto [found, added] = known_.try_emplace(&root);
+        State& rootState = found->second;
+        if (!added) {
+            return rootState.bounds;
+        }
+        stack_.push_back({&root, &rootState});
+        while (!stack_.empty()) {
+            Frame& frame = stack_.back();
+            const auto& lines = frame.compound->Items().List();
+            if (frame.next == lines.size()) {
+                frame.state->open = false;
+                const Bounds done = frame.state->bounds;
+                stack_.pop_back();
+                if (!stack_.empty()) {
+                    stack_.back().AddLine(done);
+                }
+                continue;
+            }
+            const TItem& line = *lines[frame.next++];
+            const TInsumoCompuesto* sub = line.Kind == kKindCompound && line.Insumo != nullptr
+                                              ? std::as_const(*line.Insumo).AsCompuesto()
+                                              : nullptr;
+            if (sub == nullptr) {
+                if (line.Kind == kKindPrimary && line.Insumo != nullptr) {
+                    frame.state->bounds.Add(line.Quantity,
+                                            {1.0, std::fabs(line.Insumo->Price()), false});
+                }
+                continue;
+            }
+            auto [state, first] = known_.try_emplace(sub);
+            if (first) {
+                stack_.push_back({sub, &state->second});
+            } else if (state->second.open) {
+                frame.state->bounds.reachesCycle = true; // the break-down cuts this line
+            } else {
+                frame.AddLine(state->second.bounds);
+            }
+        }
+        return rootState.bounds;
+    }
+
+private:
+    struct State {
+        Bounds bounds;
+        bool open = true;
+    };
     struct Frame {
         const TInsumoCompuesto* compound;
+        State* state;
         std::size_t next = 0;
-        WorkedOut sum;
+        // Adds what the line just taken brings from its input.
+        void AddLine(const Bounds& input) {
+            state->bounds.Add(compound->Items().List()[next - 1]->Quantity, input);
+        }
     };
-    std::vector<Frame> stack{{&root, 0, {}}};
-    std::unordered_set<const TInsumoCompuesto*> open{&root};
-    for (;;) {
-        Frame& frame = stack.back();
-        const auto& lines = frame.compound->Items().List();
-        if (frame.next == lines.size()) {
-            const WorkedOut sum = frame.sum;
-            memo[frame.compound] = sum;
-            open.erase(frame.compound);
-            stack.pop_back();
-            if (stack.empty())
-                return sum;
-            Frame& parent = stack.back();
-            parent.sum.Add(parent.compound->Items().List()[parent.next - 1]->Quantity, sum);
-            continue;
-        }
-        const TItem& line = *lines[frame.next++];
-        if (line.Insumo == nullptr)
-            continue;
-        const TInsumoCompuesto* sub = std::as_const(*line.Insumo).AsCompuesto();
-        if (sub == nullptr) {
-            frame.sum.Add(line.Quantity, {line.Insumo->Price(), 1.0});
-        } else if (const auto found = memo.find(sub); found != memo.end()) {
-            frame.sum.Add(line.Quantity, found->second);
-        } else if (open.insert(sub).second) {
-            stack.push_back({sub, 0, {}});
-        }
+    // Node-based: the states the stack points at stay where they are.
+    std::unordered_map<const TInsumoCompuesto*, State> known_;
+    std::vector<Frame> stack_;
+};
+
+// Whether every figure of the input's exploded list as it stands, and of its bid price when it is
+// a budget, is finite: the arithmetic of ComputePrice and of the budget details.
+bool FiguresFinite(const TInsumoCompuesto& input) {
+    const std::vector<TItem>& exploded = input.Items().Exploded();
+    const auto finite = [](double value) { return std::isfinite(value); };
+    std::array<double, kCostTypeCount> amounts{};
+    const double price = PriceOfExploded(exploded, amounts);
+    if (!finite(price) || !std::all_of(amounts.begin(), amounts.end(), finite) ||
+        !std::all_of(exploded.begin(), exploded.end(),
+                     [](const TItem& entry) { return std::isfinite(entry.Quantity); })) {
+        return false;
     }
+    if (input.SubKind() != kSubKindBudget) {
+        return true;
+    }
+    const TBidPrice bid = WorkOutBidPrice(input, price);
+    const std::array<double, 5> figures = {bid.GeneralCosts, bid.Profit, bid.Vat, bid.OtherCharges,
+                                           bid.Price};
+    return std::all_of(figures.begin(), figures.end(), finite);
 }
 
 } // namespace
 
-std::size_t NonFinitePrices(const TInsumos& compounds, const TInsumos& budgets) {
-    WorkedOutMemo memo;
-    std::size_t count = 0;
+std::size_t NonFinitePrices(TInsumos& compounds, TInsumos& budgets) {
+    BoundsWalk walk(static_cast<std::size_t>(compounds.Count()) +
+                    static_cast<std::size_t>(budgets.Count()));
+    std::vector<std::pair<TInsumoCompuesto*, bool>> doubtful; // and whether it reaches a cycle
     for (const TInsumos* collection : {&compounds, &budgets}) {
         for (const auto& input : collection->List()) {
-            const TInsumoCompuesto* compound = std::as_const(*input).AsCompuesto();
-            if (compound == nullptr)
+            TInsumoCompuesto* compound = input->AsCompuesto();
+            if (compound == nullptr) {
                 continue;
-            const auto found = memo.find(compound);
-            if (!(found != memo.end() ? found->second : WorkOut(*compound, memo)).Finite())
-                ++count;
+            }
+            const Bounds bounds = walk.Of(*compound);
+            if (!bounds.Safe(*compound)) {
+                doubtful.emplace_back(compound, bounds.reachesCycle);
+            }
+        }
+    }
+    // Without a cycle below them, one run breaks each list down once for all of them; with one,
+    // what a list holds depends on where its break-down started, so each starts at itself.
+    ExplodeRun shared;
+    std::size_t count = 0;
+    for (const auto& [compound, reachesCycle] : doubtful) {
+        if (reachesCycle) {
+            compound->Items().Explode();
+        } else {
+            shared.Explode(compound->Items());
+        }
+        if (!FiguresFinite(*compound)) {
+            ++count;
         }
     }
     return count;

@@ -258,10 +258,31 @@ private:
 
 // What one unit of an input costs: a compound-type input's computed price, a primary's price.
 double UnitPrice(TInsumo& input);
-// How many compound-type inputs of the collections have a price, or a quantity of a primary in
-// their break-down, that is not finite, worked out line by line from what the lines hold (each
-// compound once; a line leading back into a cycle counts nothing). One walk over the lines.
-std::size_t NonFinitePrices(const TInsumos& compounds, const TInsumos& budgets);
+// The price of an exploded list: each entry's quantity times its primary's price, summed in list
+// order; each amount also goes to the slot of its primary's cost type.
+double PriceOfExploded(const std::vector<TItem>& exploded,
+                       std::array<double, kCostTypeCount>& costAmounts);
+
+// The bid price of a budget, each surcharge worked out in the order the estimate is built.
+struct TBidPrice {
+    double DirectCost = 0;
+    double GeneralCosts = 0;
+    double Profit = 0;
+    double Vat = 0;
+    double OtherCharges = 0;
+    double Price = 0;
+};
+TBidPrice WorkOutBidPrice(double directCost, double generalCostsRate, double profitRate,
+                          double vatRate, double otherChargesRate);
+// At the budget's own rates.
+TBidPrice WorkOutBidPrice(const TInsumoCompuesto& budget, double directCost);
+
+// How many compound-type inputs of the collections have a figure that is not finite: in the
+// break-down that starts at the input, a quantity of a primary, the price or a cost-type amount;
+// for a budget, also a bid figure. One walk over the lines bounds every figure; only an input
+// whose figures could come near the largest double, or that reaches a cycle, is broken down (its
+// exploded list is rebuilt).
+std::size_t NonFinitePrices(TInsumos& compounds, TInsumos& budgets);
 
 // The class of new budgets and divisions; adds nothing.
 class TPresupuesto : public TInsumoCompuesto {};

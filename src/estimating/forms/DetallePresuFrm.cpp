@@ -51,33 +51,30 @@ QFont FixedPitchFont() {
     return QFontDatabase::systemFont(QFontDatabase::FixedFont);
 }
 
-// The budget's bid price were the rate shown by the label of that name to become `rate`.
-double BidPriceWithRate(TInsumoCompuesto& budget, const QString& label, double rate) {
-    std::array<double, 4> rates = {budget.GeneralCostsRate(), budget.ProfitRate(), budget.VatRate(),
-                                   budget.OtherChargesRate()};
-    const std::array<QLatin1String, 4> labels = {
-        QLatin1String("stGastosGeneralesPorcent"), QLatin1String("stBeneficioPorcent"),
-        QLatin1String("stIvaPorcent"), QLatin1String("stOtrosPorcent")};
-    for (std::size_t i = 0; i < labels.size(); ++i)
-        if (label == labels[i])
-            rates[i] = rate;
-    return WorkOutBidPrice(budget.ComputePrice(), rates[0], rates[1], rates[2], rates[3]).Price;
+// A percentage box and the rate it shows.
+struct TRateBox {
+    QLatin1String name;
+    double (TInsumoCompuesto::*rate)() const;
+    void (TInsumoCompuesto::*setRate)(double);
+};
+
+const TRateBox* RateBoxNamed(const QString& name) {
+    static const std::array<TRateBox, 4> boxes = {{
+        {QLatin1String("stGastosGeneralesPorcent"), &TInsumoCompuesto::GeneralCostsRate,
+         &TInsumoCompuesto::SetGeneralCostsRate},
+        {QLatin1String("stBeneficioPorcent"), &TInsumoCompuesto::ProfitRate,
+         &TInsumoCompuesto::SetProfitRate},
+        {QLatin1String("stIvaPorcent"), &TInsumoCompuesto::VatRate, &TInsumoCompuesto::SetVatRate},
+        {QLatin1String("stOtrosPorcent"), &TInsumoCompuesto::OtherChargesRate,
+         &TInsumoCompuesto::SetOtherChargesRate},
+    }};
+    for (const TRateBox& box : boxes)
+        if (name == box.name)
+            return &box;
+    return nullptr;
 }
 
 } // namespace
-
-TBidPrice WorkOutBidPrice(double directCost, double generalCostsRate, double profitRate,
-                          double vatRate, double otherChargesRate) {
-    TBidPrice bid;
-    bid.DirectCost = directCost;
-    bid.GeneralCosts = directCost * generalCostsRate;
-    bid.Profit = (directCost + bid.GeneralCosts) * profitRate;
-    const double base = directCost + bid.GeneralCosts + bid.Profit;
-    bid.Vat = base * vatRate;
-    bid.OtherCharges = base * otherChargesRate;
-    bid.Price = directCost + bid.GeneralCosts + bid.Profit + bid.Vat + bid.OtherCharges;
-    return bid;
-}
 
 TDetallePresuForm::TDetallePresuForm(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("DetallePresuForm"));
@@ -224,9 +221,8 @@ void TDetallePresuForm::ComputeBidPrice() {
     if (!Budget)
         return;
     try {
-        const TBidPrice bid =
-            WorkOutBidPrice(Budget->ComputePrice(), Budget->GeneralCostsRate(),
-                            Budget->ProfitRate(), Budget->VatRate(), Budget->OtherChargesRate());
+        const estimating::TBidPrice bid =
+            estimating::WorkOutBidPrice(*Budget, Budget->ComputePrice());
         stCostoDirecto->setText(Money(bid.DirectCost));
         stGastosGenerales->setText(Money(bid.GeneralCosts));
         stBeneficio->setText(Money(bid.Profit));
@@ -248,27 +244,26 @@ void TDetallePresuForm::newValue(QLabel* sender) {
     const QString answer = modal::seam().inputBox(
         QStringLiteral("Modify percentage"), QStringLiteral("Input a new value."), sender->text());
     double value = 0;
+    const TRateBox* box = RateBoxNamed(sender->objectName());
     try {
         value = ToDouble(answer);
-        estimating::RequireFiniteResult(
-            answer.toStdString(), BidPriceWithRate(*Budget, sender->objectName(), value / 100));
+        if (value < 0)
+            return;
+        // A rate that would make a bid figure infinite is refused as unreadable.
+        if (box) {
+            TInsumoCompuesto& budget = *Budget;
+            const auto setRate = box->setRate;
+            const double before = (budget.*box->rate)();
+            const double rate = value / 100;
+            ChangeKeepingPricesFinite(
+                *Document, answer.toStdString(), [&] { (budget.*setRate)(rate); },
+                [&] { (budget.*setRate)(before); });
+        }
     } catch (const std::exception& e) {
         modal::showMessage(QString::fromUtf8(e.what()));
         return;
     }
-    if (value < 0)
-        return;
     sender->setText(Money(value));
-    const QString name = sender->objectName();
-    const double rate = value / 100;
-    if (name == QLatin1String("stGastosGeneralesPorcent"))
-        Budget->SetGeneralCostsRate(rate);
-    else if (name == QLatin1String("stBeneficioPorcent"))
-        Budget->SetProfitRate(rate);
-    else if (name == QLatin1String("stIvaPorcent"))
-        Budget->SetVatRate(rate);
-    else if (name == QLatin1String("stOtrosPorcent"))
-        Budget->SetOtherChargesRate(rate);
     ComputeBidPrice();
     Document->Saved = 0;
     UpdateSaveButton();

@@ -12,19 +12,6 @@ class TInsumoCompuesto;
 }
 using estimating::TInsumoCompuesto;
 
-// The bid price of a budget, each surcharge worked out in the order the
-// estimate is built.
-struct TBidPrice {
-    double DirectCost = 0;
-    double GeneralCosts = 0;
-    double Profit = 0;
-    double Vat = 0;
-    double OtherCharges = 0;
-    double Price = 0;
-};
-TBidPrice WorkOutBidPrice(double directCost, double generalCostsRate, double profitRate,
-                          double vatRate, double otherChargesRate);
-
 class TDetallePresuForm : public QDialog {
     Q_OBJECT
 public:

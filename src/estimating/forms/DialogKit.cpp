@@ -75,7 +75,7 @@ bool CodesLeftFor(const estimating::TInsumos& collection, std::int64_t count) {
     return false;
 }
 
-void ChangeKeepingPricesFinite(const estimating::TDocument& document, const std::string& typed,
+void ChangeKeepingPricesFinite(estimating::TDocument& document, const std::string& typed,
                                const std::function<void()>& change,
                                const std::function<void()>& undo) {
     const auto count = [&] {
@@ -94,7 +94,7 @@ void ChangeKeepingPricesFinite(const estimating::TDocument& document, const std:
     estimating::RequireFiniteResult(typed, std::numeric_limits<double>::infinity());
 }
 
-void RequireFinitePricesWithLine(const estimating::TDocument& document,
+void RequireFinitePricesWithLine(estimating::TDocument& document,
                                  estimating::TInsumoCompuesto& holder, estimating::TInsumo& input,
                                  double quantity, const std::string& typed) {
     estimating::TItem line;

@@ -48,16 +48,16 @@ template <class Form> void RunHeldInGlobal(Form*& global, QWidget* owner) {
 bool CodesLeftFor(const estimating::TInsumos& collection, std::int64_t count);
 
 // Makes `change`; when it leaves more of the document's compounds, budgets and divisions with a
-// price that is not finite, makes `undo` and refuses the `typed` number as one that cannot be
-// read. `change` may be made again after `undo`.
-void ChangeKeepingPricesFinite(const estimating::TDocument& document, const std::string& typed,
+// price, break-down or bid figure that is not finite, makes `undo` and refuses the `typed` number
+// as one that cannot be read. `change` may be made again after `undo`.
+void ChangeKeepingPricesFinite(estimating::TDocument& document, const std::string& typed,
                                const std::function<void()>& change,
                                const std::function<void()>& undo);
 
 // Refuses the `typed` quantity, as ChangeKeepingPricesFinite does, when a line of `input` at
 // `quantity` in `holder` would make a price infinite; the holder is left as it was either way. A
 // line the holder has already is the caller's to refuse.
-void RequireFinitePricesWithLine(const estimating::TDocument& document,
+void RequireFinitePricesWithLine(estimating::TDocument& document,
                                  estimating::TInsumoCompuesto& holder, estimating::TInsumo& input,
                                  double quantity, const std::string& typed);
 

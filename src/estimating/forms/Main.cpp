@@ -49,6 +49,7 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <exception>
 #include <limits>
@@ -1158,11 +1159,8 @@ void TMainForm::FillGrid(std::optional<double> selectedPrice) {
 // comes before every fill rebuilds the lists of all the inputs it reaches, so this is the sum
 // ComputePrice would make, without exploding each line's input a second time.
 double TMainForm::PriceOfExploded(const TInsumoCompuesto& input) {
-    double total = 0.0;
-    for (const TItem& entry : input.Items().Exploded())
-        if (entry.Insumo)
-            total += entry.Insumo->Price() * entry.Quantity;
-    return total;
+    std::array<double, estimating::kCostTypeCount> amounts{};
+    return estimating::PriceOfExploded(input.Items().Exploded(), amounts);
 }
 
 TInsumo* TMainForm::FindGridInput(const TGridSource& source) const {
