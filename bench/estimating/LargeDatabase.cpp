@@ -375,6 +375,61 @@ DatabaseSpec generateDatabase(const DatabaseShape& shape) {
     return std::move(builder.db);
 }
 
+DatabaseSpec tangledDatabase(int compounds, int primariesEach, int othersEach) {
+    static constexpr int kSteps[] = {1, 2, 4, 7, 11, 13};
+    if (othersEach > static_cast<int>(std::size(kSteps)) || othersEach >= compounds)
+        throw std::invalid_argument("too many compounds used by each compound");
+    DatabaseSpec db;
+    db.units = {"u"};
+    db.compoundCategories = {"Tangle"};
+    db.compoundSubcategories = {{"Tangle", "Tangle"}};
+    // Neighbouring compounds share half their primaries.
+    const int half = std::max(1, primariesEach / 2);
+    const int primaries = std::max(primariesEach, compounds * half);
+    for (int p = 1; p <= primaries; ++p) {
+        InputSpec primary;
+        primary.code = makeCode('S', p);
+        primary.name = "Insumo " + std::to_string(p);
+        primary.unit = "u";
+        primary.price = 1 + p % 7;
+        primary.category = costTypeNames()[static_cast<std::size_t>(p % 5)];
+        db.primaries.entries.push_back(std::move(primary));
+    }
+    db.primaries.counter = primaries;
+    // Primary lines have subkind 0, compound lines subkind 1.
+    auto line = [](int kind, const std::string& code, const std::string& parent, int quantity) {
+        return LineSpec{kind, kind, code, "", parent, static_cast<double>(quantity)};
+    };
+    InputSpec budget;
+    budget.kind = 1;
+    budget.subKind = 2;
+    budget.code = makeCode('P', 1);
+    budget.name = "Tangle";
+    budget.unit = "u";
+    for (int c = 0; c < compounds; ++c) {
+        InputSpec compound;
+        compound.kind = 1;
+        compound.subKind = 1;
+        compound.code = makeCode('C', c + 1);
+        compound.name = "Compound " + std::to_string(c + 1);
+        compound.unit = "u";
+        compound.category = "Tangle";
+        compound.subcategory = "Tangle";
+        for (int k = 0; k < primariesEach; ++k)
+            compound.lines.push_back(
+                line(0, makeCode('S', (c * half + k) % primaries + 1), compound.code, 1 + k % 3));
+        for (int k = 0; k < othersEach; ++k)
+            compound.lines.push_back(line(1, makeCode('C', (c + kSteps[k]) % compounds + 1),
+                                          compound.code, 1 + (c + k) % 2));
+        budget.lines.push_back(line(1, compound.code, budget.code, 1));
+        db.compounds.entries.push_back(std::move(compound));
+    }
+    db.compounds.counter = compounds;
+    db.budgets.entries.push_back(std::move(budget));
+    db.budgets.counter = 1;
+    return db;
+}
+
 std::string toWindows1252(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());

@@ -81,6 +81,12 @@ struct DatabaseShape {
 
 DatabaseSpec generateDatabase(const DatabaseShape& shape = {});
 
+// A damaged file the program never writes: `compounds` compounds (filed under the category and
+// subcategory "Tangle"), each using `primariesEach` primaries and `othersEach` other compounds,
+// all on cycles through each other, and the budget P000001 holding every compound once. Prices
+// and quantities are small whole numbers, so that sums come out exact in any order.
+DatabaseSpec tangledDatabase(int compounds, int primariesEach, int othersEach);
+
 // The five cost-type names in their fixed order.
 const std::vector<std::string>& costTypeNames();
 

@@ -1,3 +1,4 @@
+#include "CompuestosTestData.h"
 #include "MainFormFixture.h"
 
 #include <QCheckBox>
@@ -287,9 +288,13 @@ TEST_F(MainFormTest, APressThatEndsOnAnotherNodeStillShowsTheSelectedNode) {
     expectCommands(form, {false, true, false, true, true, true}, "pressed, released elsewhere");
 }
 
-TEST_F(MainFormTest, DivisionsNestedInACycleOrWithoutEndStillGiveATree) {
+// A file the program never writes: a division inside itself, divisions nested past any use, and
+// two compounds that use each other, Loop A = Cement (10) x 2 + Loop B x 3 and Loop B = Sand (3)
+// x 5 + Loop A x 7, held by the budget Loops and the compound Both, Loop A before Loop B.
+TEST_F(MainFormTest, CyclesAndEndlessNestingOfADamagedFileStillGiveATreeAndOwnPrices) {
     ScriptedSeam seam;
     const QString file = path("hostile.cdb");
+    QString loops;
     {
         TDocument doc;
         buildSample(doc);
@@ -304,6 +309,23 @@ TEST_F(MainFormTest, DivisionsNestedInACycleOrWithoutEndStillGiveATree) {
             addLine(*outer, *inner, 1);
             outer = inner;
         }
+        compounds_testing::addCategory(doc, "Cycles");
+        compounds_testing::addSubcategory(doc, "Cycles", "Cycles");
+        auto compound = [&doc](const char* name) {
+            return compounds_testing::addCompound(doc, name, "m3", "Cycles", "Cycles");
+        };
+        TInsumoCompuesto* a = compound("Loop A");
+        TInsumoCompuesto* b = compound("Loop B");
+        addLine(*a, *doc.Primaries.Find("S000001"), 2);
+        addLine(*a, *b, 3);
+        addLine(*b, *addPrimary(doc, "Sand", "Labor", 3, "m3"), 5);
+        addLine(*b, *a, 7);
+        TInsumoCompuesto* budget = addCompoundType(doc, 2, "Loops");
+        for (TInsumoCompuesto* holder : {budget, compound("Both")}) {
+            addLine(*holder, *a, 1);
+            addLine(*holder, *b, 1);
+        }
+        loops = QString::fromStdString(budget->Code());
         doc.SetFileName(file.toStdString());
         doc.Save();
     }
@@ -319,6 +341,20 @@ TEST_F(MainFormTest, DivisionsNestedInACycleOrWithoutEndStillGiveATree) {
     EXPECT_LT(depth, 999);
     click(node({"Roof"}));
     EXPECT_EQ(form->frame1->stNombre->text(), "Roof");
+
+    // Each row shows its compound broken down on its own, as the panel shows it when selected.
+    expectBudgetChoice(seam, loops);
+    form->btnPresupuestos->click();
+    EXPECT_EQ(form->frame1->stPU->text(), "220.00");
+    EXPECT_EQ(QStringList({cell(1, 4), cell(1, 5), cell(2, 4), cell(2, 5), cell(2, 6)}),
+              QStringList({"65.00", "65.00", "155.00", "155.00", "70.45"}));
+    click(node({"Loop B"}));
+    EXPECT_EQ(form->frame1->stPU->text(), "155.00");
+    TCompuestosForm catalogue(form);
+    compounds_testing::choose(*catalogue.cboCompuestos, "Both");
+    EXPECT_EQ(catalogue.stPU->text(), "220.00");
+    EXPECT_EQ(QStringList({catalogue.GridCell(1, 4).trimmed(), catalogue.GridCell(2, 4).trimmed()}),
+              QStringList({"65.00", "155.00"}));
 }
 
 TEST_F(MainFormTest, ABudgetWithoutLinesShowsOnlyItsRoot) {

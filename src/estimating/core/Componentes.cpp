@@ -125,8 +125,10 @@ void TItem::Transfer(TArchive& archive) {
 // it again. A line whose input is being exploded further up the path would close a cycle (only
 // in a damaged file) and contributes nothing. What a list on a cycle holds then depends on the
 // path it was exploded under, so such a list is exploded again wherever it is met, into a
-// scratch list, and keeps what it got when exploded for its own sake. The walk keeps its own
-// stack, so deep nesting in a damaged file cannot exhaust the machine's.
+// scratch list, and keeps what it got when exploded for its own sake. A list that no cut under
+// it led above it holds the break-down started from its own input, which a later start from that
+// input (another figure of the same view) takes as it stands. The walk keeps its own stack, so
+// deep nesting in a damaged file cannot exhaust the machine's.
 
 namespace {
 
@@ -227,26 +229,28 @@ public:
     ExplodeRun() : id_(++lastExplodeRun) {}
     ExplodeRun(const ExplodeRun&) = delete;
     ExplodeRun& operator=(const ExplodeRun&) = delete;
-    ~ExplodeRun() {
-        for (auto& frame : stack_) {
-            frame.items->pathDepth_ = 0;
-        }
-    }
+    ~ExplodeRun() { LeavePath(); }
 
     void Explode(TItems& root) {
-        if (Reusable(root)) {
+        if (StandsAsRoot(root)) {
             return;
         }
-        Begin(root, true);
-        while (!stack_.empty()) {
-            Step();
+        try {
+            Begin(root, true);
+            while (!stack_.empty()) {
+                Step();
+            }
+        } catch (...) {
+            LeavePath();
+            throw;
         }
     }
 
 private:
     // Exploding the lists of a cycle again under every path that reaches them costs more than
-    // any file needs; past this much work (lines and merged entries) they are reused as found.
-    static constexpr std::uint64_t kMaxRepeatedWork = std::uint64_t{1} << 22;
+    // any file needs; past this much work (lines and merged entries, some 50 ms) they are
+    // reused as found, so that one view of a densely tangled file still shows at once.
+    static constexpr std::uint64_t kMaxRepeatedWork = std::uint64_t{1} << 20;
     static constexpr std::size_t kNoCycle = std::numeric_limits<std::size_t>::max();
 
     struct Frame {
@@ -263,6 +267,13 @@ private:
     bool Reusable(const TItems& items) const {
         return items.explodedRun_ == id_ &&
                (items.explodedWhole_ || repeatedWork_ > kMaxRepeatedWork);
+    }
+
+    // A list exploded in this run holds what a start from its own input gives unless a line
+    // under it was cut for leading above it.
+    bool StandsAsRoot(const TItems& items) const {
+        return items.explodedRun_ == id_ &&
+               (items.explodedOwn_ || repeatedWork_ > kMaxRepeatedWork);
     }
 
     void Begin(TItems& items, bool forItsOwnSake) {
@@ -318,6 +329,17 @@ private:
         }
     }
 
+    // Lists left half rebuilt are not taken as rebuilt by a later start.
+    void LeavePath() {
+        for (auto& frame : stack_) {
+            frame.items->pathDepth_ = 0;
+            if (frame.scratch == nullptr) {
+                frame.items->explodedRun_ = 0;
+            }
+        }
+        stack_.clear();
+    }
+
     void CountRepeated(const Frame& frame, std::size_t work) {
         if (frame.scratch != nullptr) {
             repeatedWork_ += work;
@@ -332,6 +354,7 @@ private:
         if (done.scratch == nullptr) {
             items.explodedRun_ = id_;
             items.explodedWhole_ = done.shallowestCut > position;
+            items.explodedOwn_ = done.shallowestCut >= position;
         }
         if (position > 0) {
             Frame& parent = stack_[position - 1];
@@ -442,7 +465,30 @@ void TItems::ForgetLinksTo(const TInsumo& input) {
     }
 }
 
+namespace {
+
+thread_local ExplodeRun* sharedRun = nullptr;
+
+} // namespace
+
+TBreakDownScope::TBreakDownScope() {
+    if (sharedRun == nullptr) {
+        run_ = std::make_unique<ExplodeRun>();
+        sharedRun = run_.get();
+    }
+}
+
+TBreakDownScope::~TBreakDownScope() {
+    if (run_ != nullptr) {
+        sharedRun = nullptr;
+    }
+}
+
 void TItems::Explode() {
+    if (sharedRun != nullptr) {
+        sharedRun->Explode(*this);
+        return;
+    }
     ExplodeRun run;
     run.Explode(*this);
 }

@@ -22,6 +22,7 @@
 
 namespace estimating {
 
+class ExplodeRun;
 class TArchive;
 class TDocument;
 class TInsumoCompuesto;
@@ -204,7 +205,23 @@ private:
     TInsumoCompuesto* owner_ = nullptr;
     std::uint64_t explodedRun_ = 0; // the computation that last rebuilt the exploded list
     bool explodedWhole_ = false;    // no line under it was cut for closing a cycle through it
+    bool explodedOwn_ = false;      // it holds the break-down started from its own input
     std::uint32_t pathDepth_ = 0;   // 1 + its position on the path of the computation in progress
+};
+
+// While one lives on this thread, every break-down (Explode, ComputePrice) shares one computation:
+// a line list broken down once serves the next figures as it stands, and the bounded work that
+// the cycles of a damaged file may take is spent once for all of them. Only for figures shown
+// together, with no change to the database while it lives. A nested one joins the outermost.
+class TBreakDownScope {
+public:
+    TBreakDownScope();
+    ~TBreakDownScope();
+    TBreakDownScope(const TBreakDownScope&) = delete;
+    TBreakDownScope& operator=(const TBreakDownScope&) = delete;
+
+private:
+    std::unique_ptr<ExplodeRun> run_; // empty when joining an outer scope
 };
 
 // A compound-type input: compound, budget or division.

@@ -442,8 +442,7 @@ void TCompuestosForm::FormCreate() {
     FillCategoryCombo();
     FillSubcategoryCombo();
     FillCompoundCombo();
-    ShowCurrentCompound();
-    FillComponentGrid();
+    ShowCompoundAndLines();
     SetBrowseMode();
     btnEditCant->setEnabled(false);
     btnDelComp->setEnabled(false);
@@ -520,15 +519,13 @@ void TCompuestosForm::FillCompoundCombo() {
 void TCompuestosForm::cboRubrosClick() {
     FillSubcategoryCombo();
     FillCompoundCombo();
-    ShowCurrentCompound();
-    FillComponentGrid();
+    ShowCompoundAndLines();
     ForgetLineSelection();
 }
 
 void TCompuestosForm::cboSubrubrosClick() {
     FillCompoundCombo();
-    ShowCurrentCompound();
-    FillComponentGrid();
+    ShowCompoundAndLines();
     ForgetLineSelection();
 }
 
@@ -537,8 +534,7 @@ void TCompuestosForm::cboCompuestosClick() {
     if (row < 0)
         return;
     currentCompound_ = static_cast<TInsumoCompuesto*>(picker_lists::ObjectAt(*cboCompuestos, row));
-    ShowCurrentCompound();
-    FillComponentGrid();
+    ShowCompoundAndLines();
     ForgetLineSelection();
 }
 
@@ -556,6 +552,13 @@ void TCompuestosForm::ClearCompoundFields() {
          {stPU, stMat, stMao, stEqu, stSub, stOtros, stMatP, stMaoP, stEquP, stSubP, stOtrosP})
         box->clear();
     ClearComponentGrid();
+}
+
+void TCompuestosForm::ShowCompoundAndLines() {
+    // The header's price and the grid's rows share one break-down.
+    const estimating::TBreakDownScope breakDowns;
+    ShowCurrentCompound();
+    FillComponentGrid();
 }
 
 void TCompuestosForm::ShowCurrentCompound() {
@@ -660,8 +663,7 @@ void TCompuestosForm::btnCancelClick() {
     adding_ = false;
     editing_ = false;
     SetBrowseMode();
-    ShowCurrentCompound();
-    FillComponentGrid();
+    ShowCompoundAndLines();
 }
 
 bool TCompuestosForm::ValidateCompound() const {
@@ -764,8 +766,7 @@ void TCompuestosForm::btnDeleteClick() {
     Document->Compounds.Delete(code);
     Document->PurgeBudgetItems();
     FillCompoundCombo();
-    ShowCurrentCompound();
-    FillComponentGrid();
+    ShowCompoundAndLines();
     ForgetLineSelection();
     ChangedDocument();
     if (MainForm)
@@ -819,8 +820,7 @@ void TCompuestosForm::btnClonarClick() {
         const QSignalBlocker blocker(cboCompuestos);
         picker_lists::InsertSorted(*cboCompuestos, name, currentCompound_);
     }
-    ShowCurrentCompound();
-    FillComponentGrid();
+    ShowCompoundAndLines();
     SelectCompoundEntry(currentCompound_);
     ForgetLineSelection();
     ChangedDocument();
@@ -873,6 +873,7 @@ void TCompuestosForm::FillComponentGrid() {
     if (!currentCompound_ || currentCompound_->Items().Count() == 0)
         return;
     TInsumoCompuesto& compound = *currentCompound_;
+    const estimating::TBreakDownScope breakDowns;
     const double price = compound.ComputePrice();
     std::vector<TItem> rows;
     if (!explosion_) {
@@ -1034,8 +1035,7 @@ void TCompuestosForm::AddLine(std::uint8_t mode) {
     line.Quantity = picker->Quantity;
     line.Parent = currentCompound_;
     currentCompound_->Items().Add(line);
-    ShowCurrentCompound();
-    FillComponentGrid();
+    ShowCompoundAndLines();
     ChangedDocument();
 }
 
@@ -1056,8 +1056,7 @@ void TCompuestosForm::btnEditCantClick() {
     const double before = line->Quantity;
     ChangeKeepingPricesFinite(
         *Document, s(answer), [&] { line->Quantity = quantity; }, [&] { line->Quantity = before; });
-    ShowCurrentCompound();
-    FillComponentGrid();
+    ShowCompoundAndLines();
     {
         const QSignalBlocker blocker(gridItems);
         gridItems->setCurrentCell(row, col);
@@ -1075,8 +1074,7 @@ void TCompuestosForm::btnDelCompClick() {
     if (!askYesNo(QStringLiteral("Are you sure to delete this item?")))
         return;
     currentCompound_->Items().Delete(code);
-    ShowCurrentCompound();
-    FillComponentGrid();
+    ShowCompoundAndLines();
     btnEditCant->setEnabled(false);
     btnDelComp->setEnabled(false);
     ChangedDocument();
@@ -1108,8 +1106,7 @@ void TCompuestosForm::btnRubrosClick() {
     FillSubcategoryCombo();
     FillCompoundCombo();
     currentCompound_ = CompoundOfCode(remembered);
-    ShowCurrentCompound();
-    FillComponentGrid();
+    ShowCompoundAndLines();
     UpdateSaveButton();
 }
 
@@ -1117,8 +1114,7 @@ void TCompuestosForm::btnSimplesClick() {
     const std::string remembered = currentCompound_ ? currentCompound_->Code() : std::string();
     OpenSimplesEditor();
     currentCompound_ = CompoundOfCode(remembered);
-    ShowCurrentCompound();
-    FillComponentGrid();
+    ShowCompoundAndLines();
     UpdateSaveButton();
 }
 
@@ -1126,8 +1122,7 @@ void TCompuestosForm::btnUnidadesClick() {
     const std::string remembered = currentCompound_ ? currentCompound_->Code() : std::string();
     OpenUnidadesEditor();
     currentCompound_ = CompoundOfCode(remembered);
-    ShowCurrentCompound();
-    FillComponentGrid();
+    ShowCompoundAndLines();
     UpdateSaveButton();
 }
 

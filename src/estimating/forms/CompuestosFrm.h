@@ -147,6 +147,8 @@ private:
     void FillCompoundCombo();
     void ClearCompoundFields();
     void ShowCurrentCompound();
+    // ShowCurrentCompound and FillComponentGrid.
+    void ShowCompoundAndLines();
     bool ValidateCompound() const;
     void SetupComponentGrid();
     void ClearComponentGrid();

@@ -1055,6 +1055,7 @@ std::optional<double> TMainForm::ShowDetails() {
 void TMainForm::ShowSelection() {
     // The panel has just exploded the selected input and worked out its price; the grid uses
     // both as they are.
+    const TBreakDownScope breakDowns;
     const std::optional<double> price = ShowDetails();
     FillGrid(price);
 }
@@ -1128,6 +1129,8 @@ void TMainForm::FillGrid(std::optional<double> selectedPrice) {
         return;
 
     // Worked out once per fill; it explodes the selected input afresh before its list is read.
+    // The rows' own prices share that break-down wherever it stands for them.
+    const TBreakDownScope breakDowns;
     TGridFill fill;
     fill.SelectedQuantity = node->Line->Quantity;
     fill.SelectedPrice = selectedPrice ? *selectedPrice : selected->ComputePrice();
@@ -1155,14 +1158,6 @@ void TMainForm::FillGrid(std::optional<double> selectedPrice) {
     GridModel->SetRows(std::move(rows));
 }
 
-// The price of a line's input from its exploded list. The explosion of the selected input that
-// comes before every fill rebuilds the lists of all the inputs it reaches, so this is the sum
-// ComputePrice would make, without exploding each line's input a second time.
-double TMainForm::PriceOfExploded(const TInsumoCompuesto& input) {
-    std::array<double, estimating::kCostTypeCount> amounts{};
-    return estimating::PriceOfExploded(input.Items().Exploded(), amounts);
-}
-
 TInsumo* TMainForm::FindGridInput(const TGridSource& source) const {
     if (source.Kind == kKindPrimary)
         return Document->Primaries.Find(source.Code);
@@ -1184,8 +1179,9 @@ TGridRow TMainForm::FillGridRow(const TGridSource& source, const TGridFill& fill
     row.Name = q(input->Name());
     row.Unit = q(input->Unit());
     row.Quantity = fill.SelectedQuantity * source.Quantity;
-    const TInsumoCompuesto* compound = source.Kind == kKindPrimary ? nullptr : input->AsCompuesto();
-    row.Price = compound ? PriceOfExploded(*compound) : input->Price();
+    // Each row shows its input broken down on its own, as the panel shows it when selected.
+    TInsumoCompuesto* compound = source.Kind == kKindPrimary ? nullptr : input->AsCompuesto();
+    row.Price = compound ? compound->ComputePrice() : input->Price();
     row.Total = row.Price * row.Quantity;
     const bool shares = fill.SelectedPrice > 0 && fill.SelectedQuantity > 0;
     row.Percent = shares ? row.Total / (fill.SelectedPrice * fill.SelectedQuantity) * 100 : 0.0;

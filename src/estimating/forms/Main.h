@@ -257,7 +257,6 @@ private:
         double SelectedPrice = 0.0;
     };
     TInsumo* FindGridInput(const TGridSource& source) const;
-    static double PriceOfExploded(const TInsumoCompuesto& input);
     TGridRow FillGridRow(const TGridSource& source, const TGridFill& fill) const;
     // The panel for the selected node; gives the selected input's price when it worked it out.
     std::optional<double> ShowDetails();

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <tuple>
+#include <utility>
 
 namespace oracle_tests {
 namespace {
@@ -236,9 +238,45 @@ TEST(CycleTest, VeryDeepNestingDoesNotExhaustTheStack) {
     doc.Budgets.PurgeDeleted();
 }
 
-// Compounds that each use all the others: far too many paths to break every cycle down again
-// under each of them; the break-down still ends.
-TEST(CycleTest, DenselyTangledCompoundsEnd) {
+// The price of an input broken down from itself, every path followed on its own: a line back to
+// an input on the path counts nothing.
+double pricePerPath(const TInsumoCompuesto& input, std::vector<const TInsumoCompuesto*>& path) {
+    path.push_back(&input);
+    double price = 0.0;
+    for (const auto& line : input.Items().List()) {
+        const TInsumoCompuesto* sub = std::as_const(*line->Insumo).AsCompuesto();
+        if (sub == nullptr)
+            price += line->Quantity * line->Insumo->Price();
+        else if (std::find(path.begin(), path.end(), sub) == path.end())
+            price += line->Quantity * pricePerPath(*sub, path);
+    }
+    path.pop_back();
+    return price;
+}
+
+// A small tangle is broken down exactly, alone or with the others in one shared break-down in
+// any order; compounds that each use all the others have far too many paths to break every cycle
+// down again under each of them, and the break-down still ends.
+TEST(CycleTest, SmallTanglesAreExactInAnyOrderAndDenseOnesEnd) {
+    ScratchFolder folder;
+    LoadResult small =
+        loadImage(folder, estimating_bench::cdbImage(estimating_bench::tangledDatabase(8, 8, 4)));
+    ASSERT_TRUE(small.complete);
+    std::vector<TInsumoCompuesto*> inputs = compoundTypeEntries(*small.document);
+    std::vector<double> expected;
+    for (TInsumoCompuesto* input : inputs) {
+        std::vector<const TInsumoCompuesto*> path;
+        expected.push_back(pricePerPath(*input, path));
+        EXPECT_EQ(input->ComputePrice(), expected.back()) << input->Code();
+    }
+    {
+        const TBreakDownScope shared;
+        for (std::size_t i = inputs.size(); i-- > 0;)
+            EXPECT_EQ(inputs[i]->ComputePrice(), expected[i]) << inputs[i]->Code();
+        for (std::size_t i = 0; i < inputs.size(); ++i)
+            EXPECT_EQ(inputs[i]->ComputePrice(), expected[i]) << inputs[i]->Code();
+    }
+
     constexpr int kCount = 12;
     DatabaseSpec db;
     db.primaries.entries = {primary("S000001", "Materials", 1.0)};
@@ -252,11 +290,10 @@ TEST(CycleTest, DenselyTangledCompoundsEnd) {
         db.compounds.entries.push_back(std::move(c));
     }
     db.compounds.counter = kCount;
-    ScratchFolder folder;
-    LoadResult loaded = loadImage(folder, estimating_bench::cdbImage(db));
-    ASSERT_TRUE(loaded.complete);
-    EXPECT_GT(entry(*loaded.document, "C000001").ComputePrice(), 1.0);
-    loaded.document->Compounds.PurgeDeleted();
+    LoadResult dense = loadImage(folder, estimating_bench::cdbImage(db));
+    ASSERT_TRUE(dense.complete);
+    EXPECT_GT(entry(*dense.document, "C000001").ComputePrice(), 1.0);
+    dense.document->Compounds.PurgeDeleted();
 }
 
 } // namespace
