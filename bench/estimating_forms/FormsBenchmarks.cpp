@@ -251,6 +251,15 @@ void BM_TangleCatalogueCompound(benchmark::State& state) {
 }
 BENCHMARK(BM_TangleCatalogueCompound)->Unit(benchmark::kMillisecond);
 
+// The check every typed number of the tangled file goes through.
+void BM_TanglePriceCheck(benchmark::State& state) {
+    useDatabase(benchFiles().tangle);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            estimating::NonFinitePrices(Document->Compounds, Document->Budgets));
+}
+BENCHMARK(BM_TanglePriceCheck)->Unit(benchmark::kMillisecond);
+
 void writeDatabases(const fs::path& folder) {
     fs::create_directories(folder);
     benchFiles().large = folder / "large.cdb";

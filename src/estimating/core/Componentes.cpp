@@ -729,29 +729,21 @@ bool FiguresFinite(const TInsumoCompuesto& input) {
 std::size_t NonFinitePrices(TInsumos& compounds, TInsumos& budgets) {
     BoundsWalk walk(static_cast<std::size_t>(compounds.Count()) +
                     static_cast<std::size_t>(budgets.Count()));
-    std::vector<std::pair<TInsumoCompuesto*, bool>> doubtful; // and whether it reaches a cycle
+    std::vector<TInsumoCompuesto*> doubtful;
     for (const TInsumos* collection : {&compounds, &budgets}) {
         for (const auto& input : collection->List()) {
             TInsumoCompuesto* compound = input->AsCompuesto();
-            if (compound == nullptr) {
-                continue;
-            }
-            const Bounds bounds = walk.Of(*compound);
-            if (!bounds.Safe(*compound)) {
-                doubtful.emplace_back(compound, bounds.reachesCycle);
+            if (compound != nullptr && !walk.Of(*compound).Safe(*compound)) {
+                doubtful.push_back(compound);
             }
         }
     }
-    // Without a cycle below them, one run breaks each list down once for all of them; with one,
-    // what a list holds depends on where its break-down started, so each starts at itself.
+    // One run breaks each of them down as a start from itself gives, sharing the lists that
+    // stand for themselves and spending the bounded work of a tangle once for all of them.
     ExplodeRun shared;
     std::size_t count = 0;
-    for (const auto& [compound, reachesCycle] : doubtful) {
-        if (reachesCycle) {
-            compound->Items().Explode();
-        } else {
-            shared.Explode(compound->Items());
-        }
+    for (TInsumoCompuesto* compound : doubtful) {
+        shared.Explode(compound->Items());
         if (!FiguresFinite(*compound)) {
             ++count;
         }
