@@ -409,6 +409,19 @@ TEST_F(SetupEngineInstall, FileWriteThatFailsKeepsTheOldFileAndLeavesNothingOfIt
     EXPECT_EQ(wizard.errorText, "Cannot write the uninstall log " + log + ".");
     EXPECT_EQ(root.Read(log), "CreateFile::C:\\Apps\\App\\Readme.txt\r\n");
     EXPECT_EQ(installed(), QStringList({"tvuninst.dat"}));
+
+    // A log that fills up later keeps whole lines only: a line cut short could name another file.
+    p.files = {{"<InstallRoot>\\Readme.txt", "A", "x", {}, {}, {}}};
+    Load(p);
+    QDir(root.Host("C:\\Apps")).removeRecursively();
+    const QByteArray firstLines =
+        "CreateDir::C:\\Apps\\App\r\nCreateFile::" + log.toLatin1() + "\r\n";
+    {
+        FileSizeLimit limit(firstLines.size() + 12);
+        Run();
+    }
+    EXPECT_EQ(wizard.errorText, "Cannot write the uninstall log " + log + ".");
+    EXPECT_EQ(root.Read(log), firstLines);
 }
 
 TEST_F(SetupEngineInstall, InvalidRootKeyIsAFailure) {
