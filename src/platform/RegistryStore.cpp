@@ -77,7 +77,8 @@ bool RegistryStore::save() {
     if (!file.open(QIODevice::WriteOnly))
         return false;
     const QByteArray bytes = regfile::serialize(data_);
-    if (file.write(bytes) != bytes.size() || !file.commit())
+    // A small file is only written when flushed; commit() would put a failed one in place.
+    if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit())
         return false;
     const QFileInfo info(filePath_);
     stamp_ = info.lastModified();

@@ -102,7 +102,8 @@ bool RootShortcutWriter::save(const ShellLink& link, const QString& linkPath) {
     if (!file.open(QIODevice::WriteOnly))
         return false;
     const QByteArray bytes = encodeShellLink(link, targetSize, targetIsFolder);
-    return file.write(bytes) == bytes.size() && file.commit();
+    // A small file is only written when flushed; commit() would put a failed one in place.
+    return file.write(bytes) == bytes.size() && file.flush() && file.commit();
 }
 
 std::optional<FixedFileVersion>

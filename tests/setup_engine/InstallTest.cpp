@@ -319,24 +319,27 @@ TEST_F(SetupEngineInstall, UnreadableNumberEndsWithAReasonAndAClosedLog) {
 }
 
 TEST_F(SetupEngineInstall, RegistryFileWriteThatFailsLeavesTheFileAsBeforeTheStep) {
-    Package p = BasicPackage();
-    for (int i = 0; i < 100; ++i)
-        p.registryEntries.push_back(
-            {Root1, "Software\\Firm", "V" + std::to_string(i), std::string(255, 'x'), 0});
-    Load(p);
-    const QByteArray before = ReadHost(root.RegistryFile());
-    {
-        // The file outgrows what this process may write in the middle of writing it.
-        FileSizeLimit limit(64 * 1024);
-        Run();
+    // The file outgrows what this process may write in the middle of writing it: a large one
+    // while it is written, a small one only when it is flushed.
+    for (const auto& [entries, limitBytes] : {std::pair{100, 64 * 1024}, std::pair{1, 1024}}) {
+        Package p = BasicPackage();
+        for (int i = 0; i < entries; ++i)
+            p.registryEntries.push_back(
+                {Root1, "Software\\Firm", "V" + std::to_string(i), std::string(255, 'x'), 0});
+        Load(p);
+        const QByteArray before = ReadHost(root.RegistryFile());
+        {
+            FileSizeLimit limit(static_cast<rlim_t>(limitBytes));
+            Run();
+        }
+        EXPECT_EQ(installer->GetStatus(), setup::TInstaller::StatusFailed);
+        EXPECT_TRUE(wizard.errorText.contains("registry")) << wizard.errorText.toStdString();
+        EXPECT_EQ(ReadHost(root.RegistryFile()), before);
+        EXPECT_EQ(QDir(root.platform().rootFolder()).entryList({"*.reg?*"}, QDir::Files),
+                  QStringList());
+        EXPECT_EQ(LogLines().last(), "CreateFile::C:\\Apps\\App\\tvuninst.dat")
+            << "the log names nothing the file does not hold";
     }
-    EXPECT_EQ(installer->GetStatus(), setup::TInstaller::StatusFailed);
-    EXPECT_TRUE(wizard.errorText.contains("registry")) << wizard.errorText.toStdString();
-    EXPECT_EQ(ReadHost(root.RegistryFile()), before);
-    EXPECT_EQ(QDir(root.platform().rootFolder()).entryList({"*.reg?*"}, QDir::Files),
-              QStringList());
-    EXPECT_EQ(LogLines().last(), "CreateFile::C:\\Apps\\App\\tvuninst.dat")
-        << "the log names nothing the file does not hold";
 }
 
 TEST_F(SetupEngineInstall, FileOrFolderThatCannotBeWrittenEndsWithAReason) {
@@ -409,6 +412,19 @@ TEST_F(SetupEngineInstall, FileWriteThatFailsKeepsTheOldFileAndLeavesNothingOfIt
     EXPECT_EQ(wizard.errorText, "Cannot write the uninstall log " + log + ".");
     EXPECT_EQ(root.Read(log), "CreateFile::C:\\Apps\\App\\Readme.txt\r\n");
     EXPECT_EQ(installed(), QStringList({"tvuninst.dat"}));
+
+    // A log that fills up later keeps whole lines only: a line cut short could name another file.
+    p.files = {{"<InstallRoot>\\Readme.txt", "A", "x", {}, {}, {}}};
+    Load(p);
+    QDir(root.Host("C:\\Apps")).removeRecursively();
+    const QByteArray firstLines =
+        "CreateDir::C:\\Apps\\App\r\nCreateFile::" + log.toLatin1() + "\r\n";
+    {
+        FileSizeLimit limit(firstLines.size() + 12);
+        Run();
+    }
+    EXPECT_EQ(wizard.errorText, "Cannot write the uninstall log " + log + ".");
+    EXPECT_EQ(root.Read(log), firstLines);
 }
 
 TEST_F(SetupEngineInstall, InvalidRootKeyIsAFailure) {

@@ -68,12 +68,17 @@ void FileReplacement::discard() {
 bool FileReplacement::write(QByteArrayView bytes) {
     if (fd_ < 0)
         return false;
+    const off_t start = ::lseek(fd_, 0, SEEK_CUR);
     while (!bytes.isEmpty()) {
         const ssize_t written = ::write(fd_, bytes.data(), static_cast<size_t>(bytes.size()));
         if (written < 0 && errno == EINTR)
             continue;
-        if (written <= 0)
+        if (written <= 0) {
+            // No part of the bytes stays: a line cut short could name another file.
+            if (start >= 0 && ::ftruncate(fd_, start) == 0)
+                ::lseek(fd_, start, SEEK_SET);
             return false;
+        }
         bytes = bytes.sliced(written);
     }
     return true;

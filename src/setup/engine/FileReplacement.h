@@ -19,6 +19,7 @@ public:
     FileReplacement& operator=(const FileReplacement&) = delete;
 
     bool isOpen() const { return fd_ >= 0; }
+    // All of `bytes` or, on a failure, none of them.
     bool write(QByteArrayView bytes);
     // Flushes what was written to disk and puts the file in the target's place; later writes go
     // on to the target. False when any of that fails: the temporary file is then gone.
