@@ -1,5 +1,6 @@
 // The report window: its start-up state, sections piling up, and saving as plain text.
 
+#include "FileSizeLimit.h"
 #include "PresupuestosTestData.h"
 #include "ReportFrm.h"
 #include "ScriptedSeam.h"
@@ -168,16 +169,30 @@ TEST_F(ReportWindow, AFileThatCannotBeWrittenIsReportedAndTheTextStays) {
     EXPECT_EQ(form.Lines(), Section());
 }
 
-TEST(ReportFile, WriteFailureThrowsWithTheFileName) {
+TEST(ReportFile, WriteFailureThrowsWithTheFileNameAndKeepsTheOldFile) {
     QTemporaryDir dir;
-    const QString name = dir.filePath("missing/r.rtf");
-    try {
-        WriteReportFile(name, {"a"});
-        FAIL() << "no error";
-    } catch (const std::exception& e) {
-        EXPECT_TRUE(QString::fromUtf8(e.what()).startsWith("Cannot create file \"" + name + "\". "))
-            << e.what();
+    const QString old = dir.filePath("old.rtf");
+    {
+        QFile file(old);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("the old report\r\n");
     }
+    // A short report stays in the writer's buffer until it is put in place: a full disk fails
+    // only then.
+    for (const QString& name : {dir.filePath("missing/r.rtf"), old}) {
+        testing_support::FileSizeLimit limit(8);
+        try {
+            WriteReportFile(name, {"a line longer than the disk takes"});
+            ADD_FAILURE() << "no error for " << name.toStdString();
+        } catch (const std::exception& e) {
+            EXPECT_TRUE(
+                QString::fromUtf8(e.what()).startsWith("Cannot create file \"" + name + "\". "))
+                << e.what();
+        }
+    }
+    QFile kept(old);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("the old report\r\n"));
 }
 
 TEST(ReportFile, KeepsNonAsciiTextAsUtf8) {

@@ -1,6 +1,7 @@
 // End-to-end installations into a temporary Windows root, checked on disk: files, folders,
 // registry, shortcuts, the uninstall entry and the uninstall log line for line.
 #include "EngineTestSupport.h"
+#include "FileSizeLimit.h"
 #include "ScriptedSeam.h"
 
 #include "RegistryStore.h"
@@ -10,9 +11,6 @@
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-
-#include <csignal>
 
 using namespace engine_testing;
 using package_writer::Package;
@@ -56,26 +54,7 @@ protected:
     std::unique_ptr<setup::TInstaller> installer;
 };
 
-// Files of this process cannot grow past `bytes` while it lives: writing beyond fails.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) : handler_(std::signal(SIGXFSZ, SIG_IGN)) {
-        getrlimit(RLIMIT_FSIZE, &previous_);
-        rlimit lowered = previous_;
-        lowered.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &previous_);
-        std::signal(SIGXFSZ, handler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    void (*handler_)(int);
-    rlimit previous_{};
-};
+using testing_support::FileSizeLimit;
 
 std::string Bytes(int n, int seed) {
     std::string s(static_cast<std::size_t>(n), '\0');

@@ -181,7 +181,8 @@ void WriteReportFile(const QString& fileName, const QStringList& lines) {
     for (const QString& line : lines)
         if (file.write((line + QStringLiteral("\r\n")).toUtf8()) < 0)
             fail();
-    if (!file.commit())
+    // commit() puts the file in place even when its last buffered bytes fail to reach the disk.
+    if (!file.flush() || !file.commit())
         fail();
 }
 
