@@ -15,20 +15,9 @@
 
 namespace fuzzing {
 
-class SilentSeam : public modal::Seam {
+class SilentSeam : public modal::QuietSeam {
 public:
     modal::Answer message(const modal::Message&) override { return modal::Answer::Ok; }
-    QString inputBox(const QString&, const QString&, const QString& value) override {
-        return value;
-    }
-    std::optional<QString> openFile(const modal::FileDialog&) override { return std::nullopt; }
-    std::optional<QString> saveFile(const modal::FileDialog&) override { return std::nullopt; }
-    std::optional<QString> browseFolder(const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    int runModal(QDialog&) override { return 0; }
-    void showHelp(const QString&, const QString&) override {}
-    void beep() override {}
 };
 
 inline void WriteFile(const QString& path, const std::uint8_t* data, std::size_t size) {

@@ -33,7 +33,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // Answers the program's questions: the file to open and the budget to choose.
-class BenchSeam final : public modal::Seam {
+class BenchSeam final : public modal::QuietSeam {
 public:
     QString file;
     QString budget;
@@ -43,14 +43,7 @@ public:
             std::fprintf(stderr, "message: %s\n", m.text.toUtf8().constData());
         return modal::Answer::No;
     }
-    QString inputBox(const QString&, const QString&, const QString& value) override {
-        return value;
-    }
     std::optional<QString> openFile(const modal::FileDialog&) override { return file; }
-    std::optional<QString> saveFile(const modal::FileDialog&) override { return std::nullopt; }
-    std::optional<QString> browseFolder(const QString&, const QString&) override {
-        return std::nullopt;
-    }
     int runModal(QDialog& dialog) override {
         if (auto* list = qobject_cast<TPresupuestosForm*>(&dialog)) {
             list->ChosenCode = budget;
@@ -58,8 +51,6 @@ public:
         }
         return QDialog::Accepted;
     }
-    void showHelp(const QString&, const QString&) override {}
-    void beep() override {}
 };
 
 BenchSeam& benchSeam() {

@@ -24,23 +24,12 @@
 namespace {
 
 // Any question means the wizard did not get where the benchmark leads it.
-class FailingSeam final : public modal::Seam {
+class FailingSeam final : public modal::QuietSeam {
 public:
     modal::Answer message(const modal::Message& m) override {
         std::fprintf(stderr, "unexpected message: %s\n", m.text.toUtf8().constData());
         std::abort();
     }
-    QString inputBox(const QString&, const QString&, const QString& value) override {
-        return value;
-    }
-    std::optional<QString> openFile(const modal::FileDialog&) override { return std::nullopt; }
-    std::optional<QString> saveFile(const modal::FileDialog&) override { return std::nullopt; }
-    std::optional<QString> browseFolder(const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    int runModal(QDialog&) override { return 0; }
-    void showHelp(const QString&, const QString&) override {}
-    void beep() override {}
 };
 
 const std::string RtfHeader =

@@ -26,21 +26,14 @@
 namespace {
 
 // Opens the sample database and chooses its first budget; anything else is answered No.
-class ScreensSeam final : public modal::Seam {
+class ScreensSeam final : public modal::QuietSeam {
 public:
     QString file;
     modal::Answer message(const modal::Message& m) override {
         std::fprintf(stderr, "message: %s\n", m.text.toUtf8().constData());
         return modal::Answer::No;
     }
-    QString inputBox(const QString&, const QString&, const QString& value) override {
-        return value;
-    }
     std::optional<QString> openFile(const modal::FileDialog&) override { return file; }
-    std::optional<QString> saveFile(const modal::FileDialog&) override { return std::nullopt; }
-    std::optional<QString> browseFolder(const QString&, const QString&) override {
-        return std::nullopt;
-    }
     int runModal(QDialog& dialog) override {
         if (auto* list = qobject_cast<TPresupuestosForm*>(&dialog)) {
             list->ChosenCode = QStringLiteral("P000001");
@@ -48,8 +41,6 @@ public:
         }
         return QDialog::Accepted;
     }
-    void showHelp(const QString&, const QString&) override {}
-    void beep() override {}
 };
 
 void settle() {

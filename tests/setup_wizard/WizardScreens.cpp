@@ -23,7 +23,7 @@
 namespace {
 
 // Answers every question with its first button, and says what it was asked.
-class AnsweringSeam : public modal::Seam {
+class AnsweringSeam : public modal::QuietSeam {
 public:
     modal::Answer message(const modal::Message& m) override {
         std::fprintf(stderr, "message: %s\n", qPrintable(m.text));
@@ -35,17 +35,6 @@ public:
             return modal::Answer::Yes;
         }
     }
-    QString inputBox(const QString&, const QString&, const QString& value) override {
-        return value;
-    }
-    std::optional<QString> openFile(const modal::FileDialog&) override { return std::nullopt; }
-    std::optional<QString> saveFile(const modal::FileDialog&) override { return std::nullopt; }
-    std::optional<QString> browseFolder(const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    int runModal(QDialog&) override { return 0; }
-    void showHelp(const QString&, const QString&) override {}
-    void beep() override {}
 };
 
 void settle(int ms = 150) {

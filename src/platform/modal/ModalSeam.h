@@ -53,6 +53,23 @@ public:
     virtual void beep() = 0;
 };
 
+// For runs no one answers (pictures of the windows, benchmarks, fuzzing): an input box gives back
+// the value shown, dialogs are cancelled, help and beeps do nothing. Messages are each run's own.
+class QuietSeam : public Seam {
+public:
+    QString inputBox(const QString&, const QString&, const QString& value) override {
+        return value;
+    }
+    std::optional<QString> openFile(const FileDialog&) override { return std::nullopt; }
+    std::optional<QString> saveFile(const FileDialog&) override { return std::nullopt; }
+    std::optional<QString> browseFolder(const QString&, const QString&) override {
+        return std::nullopt;
+    }
+    int runModal(QDialog&) override { return 0; }
+    void showHelp(const QString&, const QString&) override {}
+    void beep() override {}
+};
+
 // The seam in force; a Qt one unless a test has put its own in place.
 Seam& seam();
 // Installs a seam (not owned) and gives back the previous one; nullptr restores the Qt seam.
